@@ -1,0 +1,18 @@
+// UTF-8 and UTF-16 without the platform: validity check and conversion between the two.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvanta {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool is_valid_utf8(std::string_view bytes) noexcept;
+
+// The input must be valid UTF-8 (see is_valid_utf8).
+std::u16string utf8_to_utf16(std::string_view valid_utf8);
+
+// A lone surrogate becomes U+FFFD, so the result is always valid UTF-8.
+std::string utf16_to_utf8(std::u16string_view utf16);
+
+} // namespace orvanta
