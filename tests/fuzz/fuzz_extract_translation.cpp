@@ -1,0 +1,22 @@
+// libFuzzer target: any response body through the whole cut (zero-byte cut, UTF-8 seam, both
+// marker searches, segment join, escape decoding).
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "iconv_codec.h"
+#include "response_parser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const orvanta::testing::IconvCp936Codec codec;
+    const std::string_view body(reinterpret_cast<const char*>(data), size);
+    const std::string translation = orvanta::extract_translation(body, codec);
+
+    // A control would cut the text at a zero byte; none may come out.
+    if (translation.find('\0') != std::string::npos) std::abort();
+    // Without an opening marker before the first zero byte there is no translation.
+    const std::string_view text = orvanta::response_text(body);
+    if (text.find(orvanta::kOpeningMarker) == std::string_view::npos && !translation.empty()) std::abort();
+    return 0;
+}
