@@ -33,6 +33,8 @@ struct StateCase {
     std::function<void(TestWindow&)> enter;
     std::vector<Probe> probes;
     std::function<void(TestWindow&)> leave = [](TestWindow&) {};
+    // Changes the skin shows before the call that made them returns, with no message dispatched.
+    bool at_once = false;
 };
 
 [[nodiscard]] bool holds(const Probe& probe, COLORREF actual) noexcept
@@ -164,11 +166,12 @@ TEST_F(SkinPixels, ControlsShowTheColoursOfTheirState)
     std::vector<Probe> after_caption_change = normal_band;
     after_caption_change.push_back({"frame", button, {64, 1}, olive_frame});
 
+    const auto no_leave = [](TestWindow&) {};
     const std::vector<StateCase> cases{
         {"normal", [](TestWindow& w) { SetFocus(w.source_box); }, normal},
         {"hot", [](TestWindow& w) { move_mouse_over(w.translate_button); }, orange_band},
         {"mouse gone again", [](TestWindow&) { move_mouse_away(); }, normal_band},
-        {"focused", [](TestWindow& w) { SetFocus(w.translate_button); }, orange_band},
+        {"focused", [](TestWindow& w) { SetFocus(w.translate_button); }, orange_band, no_leave, true},
         {"focused, after the mouse passed over and left",
          [&](TestWindow& w) {
              SetFocus(w.translate_button);
@@ -197,16 +200,35 @@ TEST_F(SkinPixels, ControlsShowTheColoursOfTheirState)
              move_mouse_away();
              release_left_button();
          }},
+        {"disabled while shown",
+         [](TestWindow& w) { EnableWindow(w.copy_button, FALSE); },
+         {
+             {"frame", &TestWindow::copy_button, {64, 1}, darkened_face()},
+             {"face", &TestWindow::copy_button, {10, 16}, RGB(245, 244, 234)},
+         },
+         [](TestWindow& w) { EnableWindow(w.copy_button, TRUE); }, true},
+        {"enabled again", [](TestWindow&) {},
+         {
+             {"frame", &TestWindow::copy_button, {64, 1}, olive_frame},
+             {"band top", &TestWindow::copy_button, {64, 2}, band_white},
+         },
+         no_leave, true},
         {"caption replaced",
          [](TestWindow& w) {
              SetFocus(w.source_box);
+             // A pointer that left while the button held the capture is only noticed later.
+             EXPECT_TRUE(pump_until([&] { return band_shows(w, &TestWindow::translate_button, RGB(255, 255, 255)); },
+                                    settle_ms));
              SetWindowTextA(w.translate_button, "翻译中");
          },
-         after_caption_change},
+         after_caption_change, no_leave, true},
     };
 
     for (const StateCase& c : cases) {
         c.enter(window);
+        if (c.at_once) {
+            for (const std::string& wrong : mismatches(window, c.probes)) ADD_FAILURE() << c.state << ", at once: " << wrong;
+        }
         pump_until([&] { return mismatches(window, c.probes).empty(); }, settle_ms);
         for (const std::string& wrong : mismatches(window, c.probes)) ADD_FAILURE() << c.state << ": " << wrong;
         c.leave(window);
