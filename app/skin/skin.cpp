@@ -83,7 +83,9 @@ void fetch_parent_colours(HWND window, HDC hdc)
         const SavedDcState keep(hdc);
         // What a parent that sets no colour of its own hands out.
         SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-        const HWND parent = GetParent(window);
+        // GetParent answers the owner of a top-level window, which hands out nothing for it.
+        const bool is_child = (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) != 0;
+        const HWND parent = is_child ? GetParent(window) : nullptr;
         if (parent != nullptr) {
             colours.brush = reinterpret_cast<HBRUSH>(SendMessageA(
                 parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(window)));

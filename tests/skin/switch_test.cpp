@@ -76,6 +76,39 @@ TEST_F(SkinSwitch, SwitchingOffWithoutASkinAnswersZero)
     EXPECT_EQ(switch_skin(0), 0);
 }
 
+WNDPROC skin_procedure = nullptr;
+
+LRESULT CALLBACK procedure_over_the_skin(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return CallWindowProcA(skin_procedure, window, message, wparam, lparam);
+}
+
+TEST_F(SkinSwitch, AProcedureInstalledOverTheSkinKeepsWorkingWhenTheSkinGoesOff)
+{
+    ASSERT_EQ(switch_skin(olive_scheme), 1);
+    HWND box = CreateWindowExA(0, "Button", "Check", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, 0, 0, 80, 24, window.main,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_EQ(wrapped_kind(box), Kind::check_box);
+    const std::size_t wrapped = wrapped_window_count();
+    skin_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure_over_the_skin)));
+
+    switch_skin(0);
+    EXPECT_EQ(wrapped_kind(box), std::nullopt) << "the skin no longer draws it";
+    EXPECT_EQ(GetWindowLongPtrA(box, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&procedure_over_the_skin))
+        << "the later procedure stays in place";
+    // Messages still reach the button through the chain.
+    SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(wrapped_window_count(), 1u) << "only the record still in the chain is kept";
+
+    ASSERT_EQ(switch_skin(olive_scheme), 1);
+    EXPECT_EQ(wrapped_kind(box), Kind::check_box) << "switching on again takes it back";
+    EXPECT_EQ(wrapped_window_count(), wrapped);
+    DestroyWindow(box);
+    EXPECT_EQ(wrapped_window_count(), wrapped - 1);
+}
+
 struct SchemeCase {
     int scheme;
     COLORREF push_button_frame;
