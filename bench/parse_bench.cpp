@@ -26,13 +26,11 @@ std::string segment_body(std::size_t size, std::size_t segments, bool utf8)
     const std::string source = utf8 ? "\xE4\xBD\xA0\xE5\xA5\xBD\xE3\x80\x82" : "ni hao.";
     const std::size_t per_segment = std::max<std::size_t>(1, size / segments);
     std::string body = "[[";
-    std::size_t made = 0;
-    while (body.size() < size || made == 0) {
+    for (std::size_t made = 0; made < segments; ++made) {
         std::string text;
-        const std::size_t length = per_segment > 40 ? per_segment - 40 : 1;
+        const std::size_t length = per_segment > 48 ? per_segment - 48 : 1;
         while (text.size() < length) text += utf8 ? "Caf\xC3\xA9 \xE2\x80\x9Cok\xE2\x80\x9D. " : "Hello world. ";
         body += (made == 0 ? "[\"" : ",[\"") + text + "\",\"" + source + "\",null,null,3]";
-        ++made;
     }
     body += "],null,\"zh-CN\"]";
     return body;

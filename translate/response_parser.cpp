@@ -1,6 +1,7 @@
 #include "response_parser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -13,16 +14,50 @@ constexpr std::size_t npos = std::string_view::npos;
 
 bool is_lead_byte(char c) noexcept { return static_cast<unsigned char>(c) >= 0x80; }
 
+// Eight bytes at a time: bodies run to megabytes and are mostly ASCII.
 bool has_non_ascii(std::string_view text) noexcept
 {
-    return std::any_of(text.begin(), text.end(), is_lead_byte);
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080u) return true;
+    }
+    return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), is_lead_byte);
+}
+
+// How a text is walked. ANSI text goes by characters of the double-byte code page. In UTF-8 (and so
+// in ASCII) no byte of a multi-byte character is below 0x80, so the markers, quotation marks and
+// backslashes can be found byte by byte, with memchr.
+enum class Walk { double_byte, bytes };
+
+// Single-byte backslashes right before `at`, counted back no further than `floor`. Only for texts
+// walked by bytes, where a backslash is never part of another character.
+std::size_t backslashes_before(std::string_view text, std::size_t at, std::size_t floor) noexcept
+{
+    std::size_t count = 0;
+    while (at - count > floor && text[at - count - 1] == '\\') ++count;
+    return count;
+}
+
+// The next quotation mark at `from` or later that no odd run of backslashes (since `floor`) escapes.
+std::size_t next_unescaped_quote(std::string_view text, std::size_t from, std::size_t floor) noexcept
+{
+    while (from < text.size()) {
+        const void* found = std::memchr(text.data() + from, '"', text.size() - from);
+        if (found == nullptr) return npos;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (backslashes_before(text, at, floor) % 2 == 0) return at;
+        from = at + 1;
+    }
+    return npos;
 }
 
 // Walks a JSON document in ANSI text just far enough to find the sentence segments; every step
 // moves by whole characters of the double-byte code page.
 class JsonScanner {
 public:
-    explicit JsonScanner(std::string_view text, std::size_t pos = 0) noexcept : text_(text), pos_(pos) {}
+    JsonScanner(std::string_view text, Walk walk, std::size_t pos) noexcept : text_(text), walk_(walk), pos_(pos) {}
 
     bool at_end() const noexcept { return pos_ >= text_.size(); }
     char peek() const noexcept { return at_end() ? '\0' : text_[pos_]; }
@@ -46,6 +81,12 @@ public:
         skip_whitespace();
         if (peek() != '"') return std::nullopt;
         const std::size_t begin = ++pos_;
+        if (walk_ == Walk::bytes) {
+            const std::size_t end = next_unescaped_quote(text_, begin, begin);
+            if (end == npos) return std::nullopt;
+            pos_ = end + 1;
+            return text_.substr(begin, end - begin);
+        }
         bool escaped = false;
         while (!at_end()) {
             const char c = text_[pos_];
@@ -89,47 +130,23 @@ public:
                         return true;
                     }
                 }
-                pos_ += is_lead_byte(c) ? 2 : 1;
+                pos_ += step(c);
             }
             return false;
         }
         const std::size_t begin = pos_;
-        while (!at_end() && std::strchr(",]} \t\r\n", peek()) == nullptr) pos_ += is_lead_byte(peek()) ? 2 : 1;
+        while (!at_end() && std::strchr(",]} \t\r\n", peek()) == nullptr) pos_ += step(peek());
         pos_ = std::min(pos_, text_.size());
         return pos_ > begin;
     }
 
 private:
+    std::size_t step(char c) const noexcept { return walk_ == Walk::double_byte && is_lead_byte(c) ? 2 : 1; }
+
     std::string_view text_;
+    Walk walk_;
     std::size_t pos_;
 };
-
-// For a body of the shape [[["t1",...],["t2",...],...],...]: t1, t2, ... decoded and joined. A
-// segment whose first element is not a string (the service's transliteration) adds nothing.
-// Nothing when the body is not of that shape.
-std::optional<std::string> joined_segments(std::string_view text, const AnsiCodec& codec)
-{
-    if (!text.starts_with("[[[\"")) return std::nullopt;
-    JsonScanner scanner(text, 1);
-    if (!scanner.consume('[')) return std::nullopt;
-    std::string joined;
-    do {
-        if (!scanner.consume('[')) return std::nullopt;
-        scanner.skip_whitespace();
-        if (scanner.peek() == '"') {
-            const auto content = scanner.string_content();
-            if (!content) return std::nullopt;
-            joined += decode_json_escapes(*content, codec);
-        } else if (scanner.peek() != ']' && !scanner.skip_value()) {
-            return std::nullopt;
-        }
-        while (!scanner.consume(']')) {
-            if (!scanner.consume(',') || !scanner.skip_value()) return std::nullopt;
-        }
-    } while (scanner.consume(','));
-    if (!scanner.consume(']')) return std::nullopt;
-    return joined;
-}
 
 bool is_hex_digit(char c) noexcept
 {
@@ -157,9 +174,9 @@ std::optional<char16_t> unicode_escape_at(std::string_view raw, std::size_t i) n
     return hex_value(digits);
 }
 
-// A run of \uXXXX escapes becomes one piece of UTF-16, so that surrogate pairs meet; lone
+// A run of \uXXXX escapes read as one piece of UTF-16, so that surrogate pairs meet; lone
 // surrogates become "?" and U+0000 is dropped (it would end the text in a control).
-std::string decode_unicode_run(std::string_view raw, std::size_t& i, const AnsiCodec& codec)
+std::u16string unicode_run(std::string_view raw, std::size_t& i)
 {
     std::u16string units;
     while (const auto unit = unicode_escape_at(raw, i)) {
@@ -181,7 +198,129 @@ std::string decode_unicode_run(std::string_view raw, std::size_t& i, const AnsiC
             clean.push_back(u);
         }
     }
-    return codec.from_utf16(clean);
+    return clean;
+}
+
+// The escapes of a JSON string's raw content decoded; `write_units` turns a run of \uXXXX code
+// units into text of the output's encoding (ANSI, or UTF-8 for a text walked by bytes).
+// Appends to `out`, so that joined segments are written once, straight into the result.
+template <typename WriteUnits>
+void decode_escapes(std::string_view raw, Walk walk, WriteUnits write_units, std::string& out)
+{
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        if (walk == Walk::bytes) {
+            const void* found = std::memchr(raw.data() + i, '\\', raw.size() - i);
+            const std::size_t at =
+                found ? static_cast<std::size_t>(static_cast<const char*>(found) - raw.data()) : raw.size();
+            out.append(raw.substr(i, at - i));
+            i = at;
+            if (i >= raw.size()) break;
+        } else {
+            const char c = raw[i];
+            if (is_lead_byte(c)) {
+                const std::size_t length = std::min<std::size_t>(2, raw.size() - i);
+                out.append(raw.substr(i, length));
+                i += length;
+                continue;
+            }
+            if (c != '\\') {
+                out.push_back(c);
+                ++i;
+                continue;
+            }
+        }
+        // raw[i] is a backslash that is a character of its own.
+        if (i + 1 >= raw.size()) {
+            out.push_back('\\');
+            ++i;
+            continue;
+        }
+        const char escape = raw[i + 1];
+        switch (escape) {
+        case '"':
+        case '\\':
+        case '/': out.push_back(escape); break;
+        case 'b': out.push_back('\b'); break;
+        case 'f': out.push_back('\f'); break;
+        case 't': out.push_back('\t'); break;
+        case 'n': out.append("\r\n"); break;
+        case 'r':
+            // \r\n is one line break; the \n that follows writes it.
+            if (raw.substr(i + 2, 2) != "\\n") out.push_back('\r');
+            break;
+        case 'u':
+            if (unicode_escape_at(raw, i)) {
+                out += write_units(unicode_run(raw, i));
+                continue;
+            }
+            out.append(raw.substr(i, 2));
+            break;
+        default:
+            // Not an escape JSON knows: kept as it came. A following lead byte is left to the walk.
+            out.push_back('\\');
+            ++i;
+            continue;
+        }
+        i += 2;
+    }
+}
+
+// For a body of the shape [[["t1",...],["t2",...],...],...]: t1, t2, ... decoded and joined. A
+// segment whose first element is not a string (the service's transliteration) adds nothing.
+// Nothing when the body is not of that shape.
+template <typename Decode>
+std::optional<std::string> joined_segments(std::string_view text, Walk walk, Decode decode)
+{
+    if (!text.starts_with("[[[\"")) return std::nullopt;
+    JsonScanner scanner(text, walk, 1);
+    if (!scanner.consume('[')) return std::nullopt;
+    std::string joined;
+    do {
+        if (!scanner.consume('[')) return std::nullopt;
+        scanner.skip_whitespace();
+        if (scanner.peek() == '"') {
+            const auto content = scanner.string_content();
+            if (!content) return std::nullopt;
+            decode(*content, joined);
+        } else if (scanner.peek() != ']' && !scanner.skip_value()) {
+            return std::nullopt;
+        }
+        while (!scanner.consume(']')) {
+            if (!scanner.consume(',') || !scanner.skip_value()) return std::nullopt;
+        }
+    } while (scanner.consume(','));
+    if (!scanner.consume(']')) return std::nullopt;
+    return joined;
+}
+
+// The closing marker for a text walked by bytes: an unescaped quotation mark followed by a comma.
+std::size_t find_closing_marker_by_bytes(std::string_view text, std::size_t from) noexcept
+{
+    for (std::size_t at = from;; ++at) {
+        at = next_unescaped_quote(text, at, from);
+        if (at == npos || at + 1 >= text.size()) return npos;
+        if (text[at + 1] == ',') return at;
+    }
+}
+
+// The segments joined, or the single cut between the markers, decoded.
+template <typename Decode>
+std::string cut_translation(std::string_view text, Walk walk, Decode decode)
+{
+    if (auto joined = joined_segments(text, walk, decode)) return std::move(*joined);
+
+    const std::size_t opening =
+        walk == Walk::bytes ? text.find(kOpeningMarker) : find_marker(text, kOpeningMarker);
+    if (opening == npos) return {};
+    const std::size_t closing = walk == Walk::bytes ? find_closing_marker_by_bytes(text, opening)
+                                                    : find_closing_marker(text, opening);
+    const std::size_t begin = opening + kOpeningMarker.size();
+    if (closing == npos || closing <= begin) return {};
+    std::string translation;
+    translation.reserve(closing - begin);
+    decode(text.substr(begin, closing - begin), translation);
+    return translation;
 }
 
 } // namespace
@@ -233,68 +372,25 @@ std::string decode_json_escapes(std::string_view raw, const AnsiCodec& codec)
 {
     std::string out;
     out.reserve(raw.size());
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        const char c = raw[i];
-        if (is_lead_byte(c)) {
-            const std::size_t length = std::min<std::size_t>(2, raw.size() - i);
-            out.append(raw.substr(i, length));
-            i += length;
-            continue;
-        }
-        if (c != '\\' || i + 1 >= raw.size()) {
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        const char escape = raw[i + 1];
-        switch (escape) {
-        case '"':
-        case '\\':
-        case '/': out.push_back(escape); break;
-        case 'b': out.push_back('\b'); break;
-        case 'f': out.push_back('\f'); break;
-        case 't': out.push_back('\t'); break;
-        case 'n': out.append("\r\n"); break;
-        case 'r':
-            // \r\n is one line break; the \n that follows writes it.
-            if (raw.substr(i + 2, 2) != "\\n") out.push_back('\r');
-            break;
-        case 'u':
-            if (unicode_escape_at(raw, i)) {
-                out += decode_unicode_run(raw, i, codec);
-                continue;
-            }
-            out.append(raw.substr(i, 2));
-            break;
-        default:
-            // Not an escape JSON knows: kept as it came. A following lead byte is left to the walk.
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        i += 2;
-    }
+    decode_escapes(raw, Walk::double_byte, [&](const std::u16string& units) { return codec.from_utf16(units); }, out);
     return out;
 }
 
 std::string extract_translation(std::string_view body, const AnsiCodec& codec)
 {
-    std::string_view text = response_text(body);
-    std::string converted;
-    if (has_non_ascii(text) && is_valid_utf8(text)) {
-        converted = codec.from_utf16(utf8_to_utf16(text));
-        text = converted;
+    const std::string_view text = response_text(body);
+    if (has_non_ascii(text) && !is_valid_utf8(text)) {
+        return cut_translation(text, Walk::double_byte, [&](std::string_view raw, std::string& out) {
+            decode_escapes(raw, Walk::double_byte, [&](const std::u16string& units) { return codec.from_utf16(units); },
+                           out);
+        });
     }
-
-    if (auto joined = joined_segments(text, codec)) return std::move(*joined);
-
-    const std::size_t opening = find_marker(text, kOpeningMarker);
-    if (opening == npos) return {};
-    const std::size_t closing = find_closing_marker(text, opening);
-    const std::size_t begin = opening + kOpeningMarker.size();
-    if (closing == npos || closing <= begin) return {};
-    return decode_json_escapes(text.substr(begin, closing - begin), codec);
+    // UTF-8 (ASCII included): cut and decode in UTF-8, then bring only the result into the code page.
+    std::string translation = cut_translation(text, Walk::bytes, [](std::string_view raw, std::string& out) {
+        decode_escapes(raw, Walk::bytes, [](const std::u16string& units) { return utf16_to_utf8(units); }, out);
+    });
+    if (!has_non_ascii(translation)) return translation;
+    return codec.from_utf16(utf8_to_utf16(translation));
 }
 
 } // namespace orvanta
