@@ -85,7 +85,7 @@ TEST_F(TranslateCommandTest, FailedRequestLeavesTheResultBoxEmpty)
         FakeAnswer answer;
     } cases[] = {
         {"connection closed", failing(200, FakeAnswer::Ending::close_before_status, "")},
-        {"server error", failing(500, FakeAnswer::Ending::complete, R"([[["Hello","x"]]])")},
+        {"server error", failing(500, FakeAnswer::Ending::complete, "<html>Internal Server Error</html>")},
         {"no markers", failing(200, FakeAnswer::Ending::complete, "<html>busy</html>")},
     };
     write_text(Control::编辑框1, kHello);
