@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "commands/button_commands.h"
+#include "hot_key.h"
 #include "win32_handles.h"
 
 namespace orvanta {
@@ -202,6 +203,9 @@ LRESULT CALLBACK group_box_procedure(HWND window, UINT message, WPARAM wparam, L
 // The hidden label only receives the hot key's notification.
 LRESULT CALLBACK label_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (message == hotkey::kFeedbackMessage) {
+        return _标签1_反馈事件(static_cast<int>(wparam), static_cast<int>(lparam));
+    }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 

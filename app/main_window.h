@@ -71,6 +71,10 @@ std::string_view folder_of(std::string_view program_path) noexcept;
 // The window-created handler: runs once, while the window is still hidden.
 void __启动窗口_创建完毕();
 
+// The hidden label's feedback handler, run by the hot key's notification: toggles the main window's
+// visibility. Both parameters (the hot key's identifier and 0) are ignored; the result is 0.
+int _标签1_反馈事件(int 参数一, int 参数二);
+
 // Builds the window, runs the window-created handler and shows the window with the focus on 按钮1;
 // nullptr when the window cannot be built.
 HWND start_main_window(HINSTANCE instance);
