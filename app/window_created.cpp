@@ -6,6 +6,7 @@
 
 namespace orvanta {
 
+// listing: __启动窗口_创建完毕
 void __启动窗口_创建完毕()
 {
     skin::switch_skin(skin::olive_scheme);

@@ -90,6 +90,7 @@ bool succeeded(IDispatch* request)
 
 } // namespace
 
+// listing: http_read_with_progid
 ByteBuffer http_read_with_progid(std::string_view url, std::string_view progid)
 {
     const ComPtr<IDispatch> request = create_request_object(progid);

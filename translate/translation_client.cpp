@@ -12,6 +12,7 @@ namespace orvanta {
 
 std::string_view service_origin() noexcept { return ORVANTA_SERVICE_ORIGIN; }
 
+// listing: 翻译
 Text 翻译(std::string_view 欲翻译的文本)
 {
     const AnsiCodec& codec = windows_ansi_codec();
@@ -19,6 +20,10 @@ Text 翻译(std::string_view 欲翻译的文本)
     return extract_translation(body, codec);
 }
 
-ByteBuffer http读文件_对象(std::string_view 网址) { return http_read_with_progid(网址, kRequestObjectProgId); }
+// listing: http读文件_对象
+ByteBuffer http读文件_对象(std::string_view 网址)
+{
+    return http_read_with_progid(网址, kRequestObjectProgId);
+}
 
 } // namespace orvanta

@@ -11,7 +11,8 @@ struct ClickBinding {
 };
 
 constexpr ClickBinding kClickBindings[] = {
-    {Control::按钮1, &_按钮1_被单击},
+    {Control::按钮1, &_按钮1_被单击}, {Control::按钮2, &_按钮2_被单击}, {Control::按钮3, &_按钮3_被单击},
+    {Control::按钮4, &_按钮4_被单击}, {Control::按钮5, &_按钮5_被单击},
 };
 
 } // namespace

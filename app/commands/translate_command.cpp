@@ -3,6 +3,7 @@
 
 namespace orvanta {
 
+// listing: _按钮1_被单击
 void _按钮1_被单击()
 {
     if (read_text(Control::编辑框1).empty()) {

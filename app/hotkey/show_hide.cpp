@@ -4,6 +4,7 @@
 
 namespace orvanta {
 
+// listing: _标签1_反馈事件
 int _标签1_反馈事件(int 参数一, int 参数二)
 {
     (void)参数一;
