@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_service.h"
+#include "source_listing.h"
 #include "win32_handles.h"
 #include "window_test_support.h"
 
@@ -117,9 +118,9 @@ TEST_F(KeyboardTest, EnterOnAButtonDoesNothingAndSpacePressesIt)
         press_key(VK_SPACE);
         EXPECT_TRUE(pump_until([button] { return clicks_[control(button)] == 1; }));
     }
-    // Space on 按钮1 ran the Translate command, Enter did not.
+    // Space on 按钮1 ran the Translate command, Enter did not; Space on 按钮5, the last one, the listing.
     EXPECT_EQ(service.request_lines().size(), 1u);
-    EXPECT_EQ(read_text(Control::编辑框2), "Hello");
+    EXPECT_EQ(read_text(Control::编辑框2), 源码);
 }
 
 TEST(KeyboardEscTest, ClosesTheWindowFromAnyControl)
