@@ -1,0 +1,141 @@
+// Another process that holds the clipboard open, so the tests can see what the commands do when
+// they cannot have it.
+//
+//   clipboard_holder READY_EVENT STOP_EVENT [TEXT_IN_HEX]
+//
+// Opens the clipboard, puts the text on it when one is given (hex, so the bytes survive the command
+// line unchanged), sets the event READY_EVENT and keeps the clipboard open until STOP_EVENT is set
+// or a minute has passed, then closes it. Exit code 0 when it held the clipboard.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kOpenLimitMs = 10000;
+constexpr DWORD kHoldLimitMs = 60000;
+
+class Window {
+public:
+    Window()
+        : window_(CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr))
+    {
+    }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window()
+    {
+        if (window_ != nullptr) DestroyWindow(window_);
+    }
+    HWND get() const noexcept { return window_; }
+
+private:
+    HWND window_;
+};
+
+class Event {
+public:
+    explicit Event(const char* name) : event_(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name)) {}
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    ~Event()
+    {
+        if (event_ != nullptr) CloseHandle(event_);
+    }
+    HANDLE get() const noexcept { return event_; }
+
+private:
+    HANDLE event_;
+};
+
+class HeldClipboard {
+public:
+    // The clipboard may be busy for a moment (the system's own clipboard bridge): try for a while.
+    explicit HeldClipboard(HWND owner)
+    {
+        const ULONGLONG end = GetTickCount64() + kOpenLimitMs;
+        while (!(open_ = OpenClipboard(owner) != FALSE) && GetTickCount64() < end) Sleep(10);
+    }
+    HeldClipboard(const HeldClipboard&) = delete;
+    HeldClipboard& operator=(const HeldClipboard&) = delete;
+    ~HeldClipboard()
+    {
+        if (open_) CloseClipboard();
+    }
+    explicit operator bool() const noexcept { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool from_hex(const char* hex, std::string& bytes)
+{
+    const std::size_t length = std::strlen(hex);
+    if (length % 2 != 0) return false;
+    for (std::size_t i = 0; i < length; i += 2) {
+        const int high = hex_digit(hex[i]);
+        const int low = hex_digit(hex[i + 1]);
+        if (high < 0 || low < 0) return false;
+        bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return true;
+}
+
+bool put_text(const std::string& text)
+{
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    if (block == nullptr) return false;
+    if (void* data = GlobalLock(block)) {
+        std::memcpy(data, text.data(), text.size());
+        GlobalUnlock(block);
+        if (SetClipboardData(CF_TEXT, block) != nullptr) return true;
+    }
+    GlobalFree(block);
+    return false;
+}
+
+// Waits for the event while answering messages, so that nobody sending to the owner waits on us.
+void wait_pumping(HANDLE event)
+{
+    const ULONGLONG end = GetTickCount64() + kHoldLimitMs;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return;
+        const DWORD result =
+            MsgWaitForMultipleObjects(1, &event, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        if (result != WAIT_OBJECT_0 + 1) return;
+        MSG message{};
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4) return 2;
+    std::string text;
+    if (argc == 4 && !from_hex(argv[3], text)) return 2;
+    const Event ready(argv[1]);
+    const Event stop(argv[2]);
+    if (ready.get() == nullptr || stop.get() == nullptr) return 3;
+
+    const Window owner;
+    const HeldClipboard clipboard(owner.get());
+    if (!clipboard) return 4;
+    if (argc == 4 && !put_text(text)) return 5;
+    SetEvent(ready.get());
+    wait_pumping(stop.get());
+    return 0;
+}
