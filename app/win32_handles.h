@@ -57,15 +57,21 @@ using UniquePen = UniqueHandle<HPEN, detail::delete_gdi_object>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::delete_gdi_object>;
 using UniqueRegion = UniqueHandle<HRGN, detail::delete_gdi_object>;
 using UniqueIcon = UniqueHandle<HICON, detail::destroy_icon>;
-using UniqueMemoryDc = UniqueHandle<HDC, detail::delete_dc>; // from CreateCompatibleDC
+using UniqueMemoryDc = UniqueHandle<HDC, detail::delete_dc>; // from CreateCompatibleDC or CreateDC
 using UniqueWindow = UniqueHandle<HWND, detail::destroy_window>;
 using UniqueHook = UniqueHandle<HHOOK, detail::unhook>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::close_kernel_handle>;
 
-// GetDC / ReleaseDC: the DC is given back to the window it came from.
+// GetDC / ReleaseDC (or GetWindowDC for the whole window, frame included): the DC is given back to
+// the window it came from.
 class WindowDc {
 public:
-    explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    enum class Area { client, whole_window };
+
+    explicit WindowDc(HWND window, Area area = Area::client) noexcept
+        : window_(window), dc_(area == Area::client ? GetDC(window) : GetWindowDC(window))
+    {
+    }
     WindowDc(WindowDc&& other) noexcept
         : window_(std::exchange(other.window_, nullptr)), dc_(std::exchange(other.dc_, nullptr))
     {
@@ -106,10 +112,14 @@ private:
     HDC dc_ = nullptr;
 };
 
-// SelectObject that puts the previous object back when the scope ends.
+// SelectObject that puts the previous object back when the scope ends, so that the object can be
+// deleted afterwards (a selected one cannot be). A null object selects nothing.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr)
+    {
+    }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject()
@@ -120,6 +130,23 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// SaveDC / RestoreDC: the DC's whole state (clip region, colours, modes, selections) comes back at
+// the end of the scope. For drawing into a DC that belongs to someone else (WM_PRINTCLIENT).
+class SavedDcState {
+public:
+    explicit SavedDcState(HDC dc) noexcept : dc_(dc), saved_(SaveDC(dc)) {}
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+    ~SavedDcState()
+    {
+        if (saved_ != 0) RestoreDC(dc_, saved_);
+    }
+
+private:
+    HDC dc_;
+    int saved_;
 };
 
 } // namespace orvanta

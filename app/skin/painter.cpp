@@ -1,6 +1,6 @@
 #include "painter.h"
 
-#include "gdi_handles.h"
+#include "win32_handles.h"
 
 #include <array>
 
@@ -210,7 +210,7 @@ void paint_marked_button(HWND window, HDC hdc, const ControlState& state, const 
     FillRect(hdc, &client, parent_brush(parent));
     const Caption caption = read_caption(window);
     const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-    const SelectObjectGuard font(hdc, font_of(window));
+    const SelectedObject font(hdc, font_of(window));
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, caption_colour_for(state));
     draw_caption(hdc, caption, layout.text, style, DT_LEFT);
@@ -263,7 +263,7 @@ void paint_push_button(HWND window, HDC hdc, const ControlState& state, const Pa
     const Caption caption = read_caption(window);
     RECT text = face;
     if (state.pressed) OffsetRect(&text, pressed_caption_shift, pressed_caption_shift);
-    const SelectObjectGuard font(hdc, font_of(window));
+    const SelectedObject font(hdc, font_of(window));
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, caption_colour_for(state));
     draw_caption(hdc, caption, text, GetWindowLongPtrA(window, GWL_STYLE), DT_CENTER);
@@ -281,7 +281,7 @@ void paint_check_box(HWND window, HDC hdc, const ControlState& state, const Pare
     if (!state.checked && !state.indeterminate) return;
 
     const UniquePen pen(CreatePen(PS_SOLID, 2, state.indeterminate ? greyed_caption_colour : frame));
-    const SelectObjectGuard use_pen(hdc, pen.get());
+    const SelectedObject use_pen(hdc, pen.get());
     const LONG x = layout.mark.left;
     const LONG y = layout.mark.top;
     const std::array<POINT, 3> tick{{{x + 3, y + 6}, {x + 5, y + 9}, {x + 10, y + 3}}};
@@ -298,15 +298,15 @@ void paint_radio_button(HWND window, HDC hdc, const ControlState& state, const P
     {
         const UniquePen pen(CreatePen(PS_SOLID, 1, frame));
         const UniqueBrush fill(CreateSolidBrush(mark_fill_colour(state)));
-        const SelectObjectGuard use_pen(hdc, pen.get());
-        const SelectObjectGuard use_fill(hdc, fill.get());
+        const SelectedObject use_pen(hdc, pen.get());
+        const SelectedObject use_fill(hdc, fill.get());
         Ellipse(hdc, layout.mark.left, layout.mark.top, layout.mark.right, layout.mark.bottom);
     }
     if (!state.checked) return;
     const RECT dot = inset(layout.mark, radio_dot_inset);
     const UniqueBrush dot_fill(CreateSolidBrush(frame));
-    const SelectObjectGuard use_fill(hdc, dot_fill.get());
-    const SelectObjectGuard no_outline(hdc, GetStockObject(NULL_PEN));
+    const SelectedObject use_fill(hdc, dot_fill.get());
+    const SelectedObject no_outline(hdc, GetStockObject(NULL_PEN));
     Ellipse(hdc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
 }
 
@@ -353,7 +353,7 @@ void paint_group_box(HWND window, HDC hdc, const ControlState& state, const Pare
     FillRect(hdc, &client, background);
 
     const Caption caption = read_caption(window);
-    const SelectObjectGuard font(hdc, font_of(window));
+    const SelectedObject font(hdc, font_of(window));
     TEXTMETRICA metrics{};
     GetTextMetricsA(hdc, &metrics);
     RECT measured{};

@@ -1,6 +1,6 @@
 #include "skin.h"
 
-#include "gdi_handles.h"
+#include "win32_handles.h"
 #include "painter.h"
 #include "palette.h"
 

@@ -69,7 +69,7 @@ CaptionMetrics measure_caption(HWND group)
     char caption[256]{};
     const int length = GetWindowTextA(group, caption, static_cast<int>(sizeof caption));
     const WindowDc dc(group);
-    const SelectObjectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(group, WM_GETFONT, 0, 0)));
+    const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(group, WM_GETFONT, 0, 0)));
     SIZE extent{};
     GetTextExtentPoint32A(dc.get(), caption, length, &extent);
     TEXTMETRICA metrics{};

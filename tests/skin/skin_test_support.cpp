@@ -113,7 +113,7 @@ Pixels copy_pixels(SIZE size, const std::function<void(HDC)>& draw)
     const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || bits == nullptr) return {};
     {
-        const SelectObjectGuard select(memory.get(), bitmap.get());
+        const SelectedObject select(memory.get(), bitmap.get());
         draw(memory.get());
         GdiFlush();
     }

@@ -1,7 +1,7 @@
 // Windows, pixels, mouse input and GDI counting for the skin's tests.
 #pragma once
 
-#include "gdi_handles.h"
+#include "win32_handles.h"
 
 #include <windows.h>
 
