@@ -202,29 +202,6 @@ struct MarkLayout {
     return layout;
 }
 
-// Background, caption and focus of a check box or radio button; the mark is drawn by the caller.
-void paint_marked_button(HWND window, HDC hdc, const ControlState& state, const ParentColours& parent,
-                         const MarkLayout& layout)
-{
-    const RECT client = client_rect(window);
-    FillRect(hdc, &client, parent_brush(parent));
-    const Caption caption = read_caption(window);
-    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-    const SelectedObject font(hdc, font_of(window));
-    SetBkMode(hdc, TRANSPARENT);
-    SetTextColor(hdc, caption_colour_for(state));
-    draw_caption(hdc, caption, layout.text, style, DT_LEFT);
-    if (state.focused && caption.length > 0) {
-        RECT measured = layout.text;
-        DrawTextA(hdc, caption.bytes.data(), caption.length, &measured, DT_SINGLELINE | DT_CALCRECT);
-        const LONG height = measured.bottom - measured.top;
-        measured.top = layout.text.top + (layout.text.bottom - layout.text.top - height) / 2;
-        measured.bottom = measured.top + height;
-        InflateRect(&measured, 1, 1);
-        draw_focus(hdc, measured);
-    }
-}
-
 [[nodiscard]] COLORREF mark_frame_colour(const ControlState& state, const Scheme& scheme) noexcept
 {
     return state.disabled ? disabled_frame_colour() : scheme.push_button_frame;
@@ -233,6 +210,36 @@ void paint_marked_button(HWND window, HDC hdc, const ControlState& state, const 
 [[nodiscard]] COLORREF mark_fill_colour(const ControlState& state) noexcept
 {
     return GetSysColor(state.disabled || state.indeterminate ? COLOR_BTNFACE : COLOR_WINDOW);
+}
+
+// A check box or radio button: background, caption and focus, then the mark, which draw_mark(mark
+// rectangle, frame colour) draws; the DC's state is put back afterwards.
+template <typename DrawMark>
+void paint_marked_button(HWND window, HDC hdc, const ControlState& state, const ParentColours& parent,
+                         const Scheme& scheme, DrawMark draw_mark)
+{
+    const SavedDcState keep(hdc);
+    const RECT client = client_rect(window);
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    const MarkLayout layout = layout_mark(client, style);
+    FillRect(hdc, &client, parent_brush(parent));
+    const Caption caption = read_caption(window);
+    {
+        const SelectedObject font(hdc, font_of(window));
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, caption_colour_for(state));
+        draw_caption(hdc, caption, layout.text, style, DT_LEFT);
+        if (state.focused && caption.length > 0) {
+            RECT measured = layout.text;
+            DrawTextA(hdc, caption.bytes.data(), caption.length, &measured, DT_SINGLELINE | DT_CALCRECT);
+            const LONG height = measured.bottom - measured.top;
+            measured.top = layout.text.top + (layout.text.bottom - layout.text.top - height) / 2;
+            measured.bottom = measured.top + height;
+            InflateRect(&measured, 1, 1);
+            draw_focus(hdc, measured);
+        }
+    }
+    draw_mark(layout.mark, mark_frame_colour(state, scheme));
 }
 
 } // namespace
@@ -272,42 +279,36 @@ void paint_push_button(HWND window, HDC hdc, const ControlState& state, const Pa
 void paint_check_box(HWND window, HDC hdc, const ControlState& state, const ParentColours& parent,
                      const Scheme& scheme)
 {
-    const SavedDcState keep(hdc);
-    const MarkLayout layout = layout_mark(client_rect(window), GetWindowLongPtrA(window, GWL_STYLE));
-    paint_marked_button(window, hdc, state, parent, layout);
-    const COLORREF frame = mark_frame_colour(state, scheme);
-    frame_solid(hdc, layout.mark, frame);
-    fill_solid(hdc, inset(layout.mark, 1), mark_fill_colour(state));
-    if (!state.checked && !state.indeterminate) return;
-
-    const UniquePen pen(CreatePen(PS_SOLID, 2, state.indeterminate ? greyed_caption_colour : frame));
-    const SelectedObject use_pen(hdc, pen.get());
-    const LONG x = layout.mark.left;
-    const LONG y = layout.mark.top;
-    const std::array<POINT, 3> tick{{{x + 3, y + 6}, {x + 5, y + 9}, {x + 10, y + 3}}};
-    Polyline(hdc, tick.data(), static_cast<int>(tick.size()));
+    paint_marked_button(window, hdc, state, parent, scheme, [&](const RECT& mark, COLORREF frame) {
+        frame_solid(hdc, mark, frame);
+        fill_solid(hdc, inset(mark, 1), mark_fill_colour(state));
+        if (!state.checked && !state.indeterminate) return;
+        const UniquePen pen(CreatePen(PS_SOLID, 2, state.indeterminate ? greyed_caption_colour : frame));
+        const SelectedObject use_pen(hdc, pen.get());
+        const std::array<POINT, 3> tick{
+            {{mark.left + 3, mark.top + 6}, {mark.left + 5, mark.top + 9}, {mark.left + 10, mark.top + 3}}};
+        Polyline(hdc, tick.data(), static_cast<int>(tick.size()));
+    });
 }
 
 void paint_radio_button(HWND window, HDC hdc, const ControlState& state, const ParentColours& parent,
                         const Scheme& scheme)
 {
-    const SavedDcState keep(hdc);
-    const MarkLayout layout = layout_mark(client_rect(window), GetWindowLongPtrA(window, GWL_STYLE));
-    paint_marked_button(window, hdc, state, parent, layout);
-    const COLORREF frame = mark_frame_colour(state, scheme);
-    {
-        const UniquePen pen(CreatePen(PS_SOLID, 1, frame));
-        const UniqueBrush fill(CreateSolidBrush(mark_fill_colour(state)));
-        const SelectedObject use_pen(hdc, pen.get());
-        const SelectedObject use_fill(hdc, fill.get());
-        Ellipse(hdc, layout.mark.left, layout.mark.top, layout.mark.right, layout.mark.bottom);
-    }
-    if (!state.checked) return;
-    const RECT dot = inset(layout.mark, radio_dot_inset);
-    const UniqueBrush dot_fill(CreateSolidBrush(frame));
-    const SelectedObject use_fill(hdc, dot_fill.get());
-    const SelectedObject no_outline(hdc, GetStockObject(NULL_PEN));
-    Ellipse(hdc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
+    paint_marked_button(window, hdc, state, parent, scheme, [&](const RECT& mark, COLORREF frame) {
+        {
+            const UniquePen pen(CreatePen(PS_SOLID, 1, frame));
+            const UniqueBrush fill(CreateSolidBrush(mark_fill_colour(state)));
+            const SelectedObject use_pen(hdc, pen.get());
+            const SelectedObject use_fill(hdc, fill.get());
+            Ellipse(hdc, mark.left, mark.top, mark.right, mark.bottom);
+        }
+        if (!state.checked) return;
+        const RECT dot = inset(mark, radio_dot_inset);
+        const UniqueBrush dot_fill(CreateSolidBrush(frame));
+        const SelectedObject use_fill(hdc, dot_fill.get());
+        const SelectedObject no_outline(hdc, GetStockObject(NULL_PEN));
+        Ellipse(hdc, dot.left, dot.top, dot.right + 1, dot.bottom + 1);
+    });
 }
 
 GroupCaptionLayout layout_group_caption(LONG_PTR style, int box_width, int text_width, int text_height) noexcept
