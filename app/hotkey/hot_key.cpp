@@ -34,7 +34,9 @@ LRESULT CALLBACK hot_key_window_procedure(HWND window, UINT message, WPARAM w_pa
 int register_hot_key(HWND main_window, HWND notification_target, unsigned modifiers, UINT virtual_key)
 {
     g_notification_target = notification_target;
-    if (g_wrapped_window == nullptr) {
+    // Once per window: wrapping the same window again would make the wrapper its own previous
+    // procedure. A main window built after an earlier one was destroyed needs its own wrapping.
+    if (g_wrapped_window != main_window) {
         g_previous_procedure = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&hot_key_window_procedure)));
         g_wrapped_window = main_window;
