@@ -11,8 +11,9 @@ tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 
 source "$tools/wine-env.sh" "$build"
 orvanta_wine_ready
-# The program must not hold CTest's output pipes open.
-orvanta_wine "$exe" </dev/null >/dev/null 2>&1 &
+# The program must not hold CTest's output pipes open. The loader is started directly (not through
+# a shell function) so that $! is the program itself and the clean-up below can end it.
+"$(orvanta_loader_for "$exe")" "$exe" </dev/null >/dev/null 2>&1 &
 program=$!
 trap 'kill $program 2>/dev/null' EXIT
 
