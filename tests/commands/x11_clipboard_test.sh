@@ -31,8 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The program must not hold CTest's output pipes open.
-orvanta_wine "$exe" </dev/null >/dev/null 2>&1 &
+# The program must not hold CTest's output pipes open; started by the loader itself so that
+# $! is the program and the clean-up can end it.
+"$(orvanta_loader_for "$exe")" "$exe" </dev/null >/dev/null 2>&1 &
 program=$!
 # The driver waits for the window itself; this also proves it can be found.
 drive set-result "" || { echo "the program's window did not appear"; exit 1; }
