@@ -39,14 +39,19 @@ void send(std::vector<INPUT> inputs)
 
 } // namespace
 
-void press_key(WORD virtual_key, bool shift)
+void press_key_with(WORD virtual_key, const std::vector<WORD>& modifiers)
 {
     std::vector<INPUT> inputs;
-    if (shift) inputs.push_back(key_input(VK_SHIFT, false));
+    for (const WORD modifier : modifiers) inputs.push_back(key_input(modifier, false));
     inputs.push_back(key_input(virtual_key, false));
     inputs.push_back(key_input(virtual_key, true));
-    if (shift) inputs.push_back(key_input(VK_SHIFT, true));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) inputs.push_back(key_input(*it, true));
     send(std::move(inputs));
+}
+
+void press_key(WORD virtual_key, bool shift)
+{
+    press_key_with(virtual_key, shift ? std::vector<WORD>{VK_SHIFT} : std::vector<WORD>{});
 }
 
 void type_text(const std::string& letters)

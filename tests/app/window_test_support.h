@@ -27,6 +27,9 @@ struct QuitSeen {
 };
 QuitSeen& quit_seen() noexcept;
 
+// Presses and releases a key through SendInput with the modifier keys held (pressed in order,
+// released in reverse), as a keyboard sends them.
+void press_key_with(WORD virtual_key, const std::vector<WORD>& modifiers);
 // Presses and releases a key through SendInput, optionally with Shift held.
 void press_key(WORD virtual_key, bool shift = false);
 // Types ASCII letters or digits through SendInput.

@@ -22,6 +22,8 @@ using testing::FakeService;
 using testing::MainWindowSession;
 using testing::bring_to_foreground;
 using testing::pump_until;
+using testing::press_key;
+using testing::press_key_with;
 
 constexpr std::uint16_t kPort = ORVANTA_TEST_SERVICE_PORT;
 constexpr WPARAM kF4Identifier = 33001;
@@ -52,27 +54,6 @@ RECT rect_of(HWND window)
 bool same_rect(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-INPUT key(WORD virtual_key, bool up)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-// Presses `virtual_key` with the modifier keys held, as a keyboard would send them.
-void press(WORD virtual_key, std::vector<WORD> modifiers = {})
-{
-    std::vector<INPUT> inputs;
-    for (const WORD modifier : modifiers) inputs.push_back(key(modifier, false));
-    inputs.push_back(key(virtual_key, false));
-    inputs.push_back(key(virtual_key, true));
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) inputs.push_back(key(*it, true));
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 class ShowHideTest : public ::testing::Test {
@@ -180,7 +161,7 @@ public:
     bool press_and_wait()
     {
         seen_ = false;
-        press(VK_F9, {VK_CONTROL, VK_MENU, VK_SHIFT});
+        press_key_with(VK_F9, {VK_CONTROL, VK_MENU, VK_SHIFT});
         return pump_until([] { return seen_; }, 10000);
     }
 
@@ -206,10 +187,10 @@ TEST_F(ShowHideKeyTest, F4PressHidesAndAPressWhileHiddenBringsItBack)
     ASSERT_TRUE(bring_to_foreground(window_));
     const RECT before = rect_of(window_);
 
-    press(VK_F4);
+    press_key(VK_F4);
     ASSERT_TRUE(pump_until([this] { return !IsWindowVisible(window_); })) << "the first press did not hide it";
     // Hidden, the window is no longer in the foreground; the press still has to reach it.
-    press(VK_F4);
+    press_key(VK_F4);
     ASSERT_TRUE(pump_until([this] { return IsWindowVisible(window_) != FALSE; })) << "the second press did not show it";
     EXPECT_TRUE(same_rect(rect_of(window_), before));
     EXPECT_EQ(g_notifications.size(), 2u);
@@ -223,16 +204,16 @@ TEST_F(ShowHideKeyTest, F4WithShiftCtrlOrAltIsNotTheHotKey)
     // window would close it, which is its own behaviour, not the hot key's.
     ASSERT_TRUE(bring_to_foreground(sentinel.window()));
 
-    press(VK_F4, {VK_SHIFT});
-    press(VK_F4, {VK_CONTROL});
-    press(VK_F4, {VK_MENU});
-    press(VK_F4, {VK_CONTROL, VK_SHIFT});
+    press_key_with(VK_F4, {VK_SHIFT});
+    press_key_with(VK_F4, {VK_CONTROL});
+    press_key_with(VK_F4, {VK_MENU});
+    press_key_with(VK_F4, {VK_CONTROL, VK_SHIFT});
     ASSERT_TRUE(sentinel.press_and_wait()) << "the sentinel key never came";
     EXPECT_TRUE(g_notifications.empty());
     EXPECT_TRUE(IsWindowVisible(window_));
 
     // The same way plain F4 does toggle: the sentinel's check is not blind.
-    press(VK_F4);
+    press_key(VK_F4);
     ASSERT_TRUE(sentinel.press_and_wait());
     EXPECT_EQ(g_notifications.size(), 1u);
     EXPECT_FALSE(IsWindowVisible(window_));
@@ -254,7 +235,7 @@ TEST_F(ShowHideKeyTest, PressDuringATranslationTakesEffectWhenItEnds)
         const ULONGLONG end = GetTickCount64() + 10000;
         while (service.request_lines().empty() && GetTickCount64() < end) Sleep(10);
         if (service.request_lines().empty()) return;
-        press(VK_F4);
+        press_key(VK_F4);
         pressed = true;
     });
     // The click runs the whole translation before it returns, as the user's click would.
