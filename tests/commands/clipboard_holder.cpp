@@ -8,6 +8,8 @@
 // or a minute has passed, then closes it. Exit code 0 when it held the clipboard.
 #include <windows.h>
 
+#include "hex_text.h"
+
 #include <cstring>
 #include <string>
 
@@ -70,26 +72,7 @@ private:
     bool open_ = false;
 };
 
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool from_hex(const char* hex, std::string& bytes)
-{
-    const std::size_t length = std::strlen(hex);
-    if (length % 2 != 0) return false;
-    for (std::size_t i = 0; i < length; i += 2) {
-        const int high = hex_digit(hex[i]);
-        const int low = hex_digit(hex[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<char>(high * 16 + low));
-    }
-    return true;
-}
+using orvanta::testing::from_hex;
 
 bool put_text(const std::string& text)
 {

@@ -10,6 +10,8 @@
 // Exit code 0 on success, 1 when the window or the control cannot be found.
 #include <windows.h>
 
+#include "hex_text.h"
+
 #include <cstring>
 #include <string>
 
@@ -69,26 +71,7 @@ bool send(HWND target, UINT message, WPARAM w, LPARAM l, DWORD_PTR* result = nul
     return SendMessageTimeoutA(target, message, w, l, SMTO_ABORTIFHUNG, kSendLimitMs, result) != 0;
 }
 
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool from_hex(const char* hex, std::string& bytes)
-{
-    const std::size_t length = std::strlen(hex);
-    if (length % 2 != 0) return false;
-    for (std::size_t i = 0; i < length; i += 2) {
-        const int high = hex_digit(hex[i]);
-        const int low = hex_digit(hex[i + 1]);
-        if (high < 0 || low < 0) return false;
-        bytes.push_back(static_cast<char>(high * 16 + low));
-    }
-    return true;
-}
+using orvanta::testing::from_hex;
 
 bool write_out(const std::string& text)
 {
