@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ mingw-w64 googletest
-  wine wine32:i386 wine64 xvfb xauth xdotool x11-utils xclip imagemagick
+  wine wine32:i386 wine64 xvfb xauth xdotool x11-utils xclip xxd imagemagick
   fonts-wqy-zenhei fonts-wine locales python3 clang libclang-rt-14-dev nsis zip qemu-user-static
 )
 
