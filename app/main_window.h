@@ -60,7 +60,9 @@ bool pretranslate_key(const MSG& message) noexcept;
 // One message of the loop: keyboard pre-translation, then the usual translate and dispatch.
 void handle_message(const MSG& message) noexcept;
 
-// Runs the message loop until the quit message; returns its exit code.
+// Runs the message loop until the quit message; returns its exit code. Once the window is first
+// painted in full it says so on the debug channel (OutputDebugStringA) with this line.
+inline constexpr const char* kWindowPaintedDebugLine = "orvanta: window painted\n";
 int run_message_loop() noexcept;
 
 // Makes the folder that holds the program file the current directory.
