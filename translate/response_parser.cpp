@@ -14,16 +14,46 @@ constexpr std::size_t npos = std::string_view::npos;
 
 bool is_lead_byte(char c) noexcept { return static_cast<unsigned char>(c) >= 0x80; }
 
-// Eight bytes at a time: bodies run to megabytes and are mostly ASCII.
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+std::uint64_t word_at(const char* p) noexcept
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Bodies run to megabytes and are mostly ASCII: 32 bytes are tested at once, with no branch between
+// their words, so that the compiler can keep the loop as wide as the machine allows.
 bool has_non_ascii(std::string_view text) noexcept
 {
+    const char* p = text.data();
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (word & 0x8080808080808080u) return true;
+    for (; i + 32 <= text.size(); i += 32) {
+        if ((word_at(p + i) | word_at(p + i + 8) | word_at(p + i + 16) | word_at(p + i + 24)) & kHighBits) return true;
     }
     return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), is_lead_byte);
+}
+
+// The first byte of 0x80 or above at `from` or later; the size if there is none.
+std::size_t next_non_ascii(std::string_view text, std::size_t from) noexcept
+{
+    std::size_t i = from;
+    while (i + 8 <= text.size() && (word_at(text.data() + i) & kHighBits) == 0) i += 8;
+    while (i < text.size() && !is_lead_byte(text[i])) ++i;
+    return i;
+}
+
+// A lead byte of code page 936 starts a character of two bytes; 0x80, the euro sign, is one of its own.
+bool starts_double_byte(unsigned char byte) noexcept { return byte >= 0x81 && byte <= 0xFE; }
+
+std::size_t code_page_characters(std::string_view ansi) noexcept
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < ansi.size(); ++count) {
+        i += starts_double_byte(static_cast<unsigned char>(ansi[i])) && i + 1 < ansi.size() ? 2 : 1;
+    }
+    return count;
 }
 
 // How a text is walked. ANSI text goes by characters of the double-byte code page. In UTF-8 (and so
@@ -64,7 +94,9 @@ public:
 
     void skip_whitespace() noexcept
     {
-        while (!at_end() && (peek() == ' ' || peek() == '\t' || peek() == '\r' || peek() == '\n')) ++pos_;
+        std::size_t at = pos_;
+        while (at < text_.size() && is_whitespace(text_[at])) ++at;
+        pos_ = at;
     }
 
     bool consume(char c) noexcept
@@ -134,13 +166,25 @@ public:
             }
             return false;
         }
+        // A local index, not the member, and no step that waits for the byte when walking by bytes:
+        // either would chain the iterations one after another.
+        const std::string_view text = text_;
         const std::size_t begin = pos_;
-        while (!at_end() && std::strchr(",]} \t\r\n", peek()) == nullptr) pos_ += step(peek());
-        pos_ = std::min(pos_, text_.size());
+        std::size_t at = begin;
+        if (walk_ == Walk::bytes) {
+            while (at < text.size() && !ends_scalar(text[at])) ++at;
+        } else {
+            while (at < text.size() && !ends_scalar(text[at])) at += step(text[at]);
+        }
+        pos_ = std::min(at, text.size());
         return pos_ > begin;
     }
 
 private:
+    static bool is_whitespace(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    static bool ends_scalar(char c) noexcept { return c == ',' || c == ']' || c == '}' || is_whitespace(c); }
+
     std::size_t step(char c) const noexcept { return walk_ == Walk::double_byte && is_lead_byte(c) ? 2 : 1; }
 
     std::string_view text_;
@@ -275,7 +319,10 @@ std::optional<std::string> joined_segments(std::string_view text, Walk walk, Dec
     if (!text.starts_with("[[[\"")) return std::nullopt;
     JsonScanner scanner(text, walk, 1);
     if (!scanner.consume('[')) return std::nullopt;
+    // Decoding never lengthens a text, so the body's size bounds the joined translations: one
+    // allocation, no copying as they grow. Pages of it that are never written cost nothing.
     std::string joined;
+    joined.reserve(text.size());
     do {
         if (!scanner.consume('[')) return std::nullopt;
         scanner.skip_whitespace();
@@ -376,21 +423,67 @@ std::string decode_json_escapes(std::string_view raw, const AnsiCodec& codec)
     return out;
 }
 
+std::string utf8_to_ansi(std::string_view valid_utf8, const AnsiCodec& codec)
+{
+    const std::size_t n = valid_utf8.size();
+    // The other characters, joined, for the one call of the codec.
+    std::u16string others;
+    std::size_t characters = 0;
+    for (std::size_t i = next_non_ascii(valid_utf8, 0); i < n; i = next_non_ascii(valid_utf8, i)) {
+        append_utf16(others, next_code_point(valid_utf8, i));
+        ++characters;
+    }
+    if (others.empty()) return std::string(valid_utf8);
+    const std::string converted = codec.from_utf16(others);
+    // Put back in place only if each character came back as one character of the code page, as a
+    // stateless code page gives; otherwise the codec did something else and gets the whole text.
+    if (code_page_characters(converted) != characters) return codec.from_utf16(utf8_to_utf16(valid_utf8));
+
+    // No longer than the UTF-8: a character of two to four bytes there becomes one or two here.
+    std::string out(n, '\0');
+    std::size_t written = 0;
+    std::size_t taken = 0;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t ascii_end = next_non_ascii(valid_utf8, i);
+        std::memcpy(out.data() + written, valid_utf8.data() + i, ascii_end - i);
+        written += ascii_end - i;
+        if (ascii_end == n) break;
+        i = ascii_end;
+        next_code_point(valid_utf8, i);
+        out[written++] = converted[taken++];
+        if (starts_double_byte(static_cast<unsigned char>(converted[taken - 1])) && taken < converted.size()) {
+            out[written++] = converted[taken++];
+        }
+    }
+    out.resize(written);
+    return out;
+}
+
 std::string extract_translation(std::string_view body, const AnsiCodec& codec)
 {
     const std::string_view text = response_text(body);
-    if (has_non_ascii(text) && !is_valid_utf8(text)) {
+    const bool ascii_body = !has_non_ascii(text);
+    if (!ascii_body && !is_valid_utf8(text)) {
         return cut_translation(text, Walk::double_byte, [&](std::string_view raw, std::string& out) {
             decode_escapes(raw, Walk::double_byte, [&](const std::u16string& units) { return codec.from_utf16(units); },
                            out);
         });
     }
     // UTF-8 (ASCII included): cut and decode in UTF-8, then bring only the result into the code page.
-    std::string translation = cut_translation(text, Walk::bytes, [](std::string_view raw, std::string& out) {
-        decode_escapes(raw, Walk::bytes, [](const std::u16string& units) { return utf16_to_utf8(units); }, out);
+    bool escapes_non_ascii = false;
+    std::string translation = cut_translation(text, Walk::bytes, [&](std::string_view raw, std::string& out) {
+        decode_escapes(
+            raw, Walk::bytes,
+            [&](const std::u16string& units) {
+                escapes_non_ascii = escapes_non_ascii || std::any_of(units.begin(), units.end(),
+                                                                     [](char16_t unit) { return unit >= 0x80; });
+                return utf16_to_utf8(units);
+            },
+            out);
     });
-    if (!has_non_ascii(translation)) return translation;
-    return codec.from_utf16(utf8_to_utf16(translation));
+    // From an ASCII body only a \u escape can bring in another character.
+    if ((ascii_body && !escapes_non_ascii) || !has_non_ascii(translation)) return translation;
+    return utf8_to_ansi(translation, codec);
 }
 
 } // namespace orvanta

@@ -12,6 +12,12 @@ bool is_valid_utf8(std::string_view bytes) noexcept;
 // The input must be valid UTF-8 (see is_valid_utf8).
 std::u16string utf8_to_utf16(std::string_view valid_utf8);
 
+// The code point of the sequence at `at` in valid UTF-8; `at` moves past it.
+char32_t next_code_point(std::string_view valid_utf8, std::size_t& at) noexcept;
+
+// One code point as UTF-16 (a surrogate pair above U+FFFF), appended to `out`.
+void append_utf16(std::u16string& out, char32_t code_point);
+
 // A lone surrogate becomes U+FFFD, so the result is always valid UTF-8.
 std::string utf16_to_utf8(std::u16string_view utf16);
 

@@ -1,11 +1,12 @@
 // libFuzzer target: any response body through the whole cut (zero-byte cut, UTF-8 seam, both
-// marker searches, segment join, escape decoding).
+// marker searches, segment join, escape decoding), and any UTF-8 text into the code page.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "iconv_codec.h"
 #include "response_parser.h"
+#include "unicode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -18,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Without an opening marker before the first zero byte there is no translation.
     const std::string_view text = orvanta::response_text(body);
     if (text.find(orvanta::kOpeningMarker) == std::string_view::npos && !translation.empty()) std::abort();
+    // Only the non-ASCII characters go through the codec, and must come out as the whole text would.
+    if (orvanta::is_valid_utf8(body) &&
+        orvanta::utf8_to_ansi(body, codec) != codec.from_utf16(orvanta::utf8_to_utf16(body))) {
+        std::abort();
+    }
     return 0;
 }

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "response_parser.h"
 #include "test_codec.h"
+#include "unicode.h"
 
 namespace orvanta {
 namespace {
@@ -121,6 +123,57 @@ TEST(ResponseText, EndsAtTheFirstZeroByte)
     EXPECT_EQ(response_text(std::string_view("ab\0cd", 5)), "ab");
     EXPECT_EQ(response_text("abc"), "abc");
     EXPECT_EQ(response_text(std::string_view("\0", 1)), "");
+}
+
+TEST(LongAsciiRuns, ALeadByteAnywhereAfterThemMakesTheBodyAnsi)
+{
+    // The checks for non-ASCII and for UTF-8 pass ASCII several bytes at a time; a lead byte that
+    // hides the closing quote must be seen wherever it falls among those blocks and their tail.
+    for (const std::size_t padding : {0u, 5u, 7u, 8u, 9u, 22u, 29u, 31u, 32u, 33u, 40u, 64u, 100u}) {
+        const std::string ascii(padding, 'a');
+        EXPECT_EQ(extract("[\"" + ascii + "\xB0\",abc\","), ascii + "\xB0\",abc") << padding;
+    }
+}
+
+struct CountingCodec final : AnsiCodec {
+    std::u16string to_utf16(std::string_view ansi) const override { return test_codec().to_utf16(ansi); }
+    std::string from_utf16(std::u16string_view utf16) const override
+    {
+        ++calls;
+        return test_codec().from_utf16(utf16);
+    }
+    mutable int calls = 0;
+};
+
+// Writes every code unit as a tag of ASCII, several bytes and no character of the code page each.
+struct TaggingCodec final : AnsiCodec {
+    std::u16string to_utf16(std::string_view) const override { return {}; }
+    std::string from_utf16(std::u16string_view utf16) const override
+    {
+        std::string out;
+        for (const char16_t unit : utf16) out += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "<" + std::to_string(unit) + ">";
+        return out;
+    }
+};
+
+TEST(Utf8ToAnsi, SameAsConvertingTheWholeTextInOneCall)
+{
+    const std::vector<std::string> texts = {
+        "", "plain ASCII only", utf8(u8"é"), utf8(u8"a “b” c"), utf8(u8"€5 and 5€"), utf8(u8"x😀y"),
+        utf8(u8"xกy"), utf8(u8"你好世界"), utf8(u8"12345678é12345678“"), utf8(u8"😀😀 ok 你"),
+        utf8(u8"Hello. 你好。 Done é") + std::string(70, 'z') + utf8(u8"”"),
+    };
+    const CountingCodec counting;
+    const TaggingCodec tagging;
+    for (const std::string& text : texts) {
+        counting.calls = 0;
+        EXPECT_EQ(utf8_to_ansi(text, counting), test_codec().from_utf16(utf8_to_utf16(text))) << text;
+        EXPECT_LE(counting.calls, 1) << text;
+        // A codec that does not give one character of the code page for each still gets its due.
+        EXPECT_EQ(utf8_to_ansi(text, tagging), tagging.from_utf16(utf8_to_utf16(text))) << text;
+    }
+    // The euro sign is 0x80, one byte: it must not pair with the character after it.
+    EXPECT_EQ(utf8_to_ansi(utf8(u8"€你"), test_codec()), "\x80你");
 }
 
 TEST(LargeBodies, SeveralMegabytesOfSegmentsAreJoinedWhole)
