@@ -1,5 +1,6 @@
 #include "iconv_codec.h"
 
+#include <bit>
 #include <cerrno>
 #include <stdexcept>
 
@@ -61,20 +62,16 @@ std::u16string IconvCp936Codec::to_utf16(std::string_view ansi) const
 
 std::string IconvCp936Codec::from_utf16(std::u16string_view utf16) const
 {
-    Converter converter("CP936", "UTF-16LE");
-    std::string bytes;
-    bytes.reserve(utf16.size() * 2);
-    for (const char16_t unit : utf16) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
+    // The code units as they lie in memory, so that a long text is not copied byte by byte first.
+    constexpr bool little_endian = std::endian::native == std::endian::little;
+    Converter converter("CP936", little_endian ? "UTF-16LE" : "UTF-16BE");
     std::string out;
-    const char* in = bytes.data();
-    std::size_t left = bytes.size();
+    const char* in = reinterpret_cast<const char*>(utf16.data());
+    std::size_t left = utf16.size() * sizeof(char16_t);
     while (!converter.run(in, left, out)) {
         // A character the code page lacks becomes "?"; a surrogate pair counts as one.
         out.push_back('?');
-        const auto unit = static_cast<unsigned char>(in[1]);
+        const auto unit = static_cast<unsigned char>(in[little_endian ? 1 : 0]);
         const std::size_t skip = (unit >= 0xD8 && unit <= 0xDB && left >= 4) ? 4 : 2;
         in += skip;
         left -= skip;
