@@ -168,7 +168,11 @@ TEST(Utf8ToAnsi, SameAsConvertingTheWholeTextInOneCall)
     for (const std::string& text : texts) {
         counting.calls = 0;
         EXPECT_EQ(utf8_to_ansi(text, counting), test_codec().from_utf16(utf8_to_utf16(text))) << text;
-        EXPECT_LE(counting.calls, 1) << text;
+        // One call, unless a surrogate pair came back as two characters (the platform's "??").
+        const bool supplementary = text.find_first_of("\xF0\xF1\xF2\xF3\xF4") != std::string::npos;
+        if (!supplementary) {
+            EXPECT_LE(counting.calls, 1) << text;
+        }
         // A codec that does not give one character of the code page for each still gets its due.
         EXPECT_EQ(utf8_to_ansi(text, tagging), tagging.from_utf16(utf8_to_utf16(text))) << text;
     }
