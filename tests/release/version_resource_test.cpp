@@ -1,4 +1,4 @@
-// The built orvanta.exe read back the way Windows reads it: Explorer's version fields, the manifest
+// orvanta.exe read back the way Windows reads it: Explorer's version fields, the manifest
 // as the loader parses it into an activation context, and the sizes in its icon. Every number is
 // compared with the project version CMake was configured with.
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <windows.h>
@@ -20,7 +21,12 @@ inline void release_activation_context(HANDLE context) noexcept { ReleaseActCtx(
 using UniqueModule = UniqueHandle<HMODULE, free_library>;
 using UniqueActivationContext = UniqueHandle<HANDLE, release_activation_context>;
 
-std::string program_path()
+// The built program, or the one named by --program=WINDOWS_PATH (the installer test's installed copy).
+std::string g_program_path;
+
+const std::string& program_path() { return g_program_path; }
+
+std::string built_program_path()
 {
     std::string path = "Z:" ORVANTA_PROGRAM_EXE;
     for (char& c : path)
@@ -254,3 +260,15 @@ TEST(ProgramIcon, HoldsTheThreeSizes)
 
 } // namespace
 } // namespace orvanta
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    orvanta::g_program_path = orvanta::built_program_path();
+    const std::string_view option = "--program=";
+    for (int index = 1; index < argc; ++index) {
+        const std::string_view argument = argv[index];
+        if (argument.substr(0, option.size()) == option) orvanta::g_program_path = argument.substr(option.size());
+    }
+    return RUN_ALL_TESTS();
+}
