@@ -21,14 +21,24 @@ mkdir -p "$home"
 source "$tools/wine-env.sh" "$home"
 wine=$orvanta_wine_dir/wine64
 drive=$WINEPREFIX/drive_c
-folder="$drive/Program Files/Orvanta"
+# A 32-bit installer lands where Windows puts 32-bit programs: Program Files (x86), the 32-bit
+# registry view.
+if [[ $(orvanta_loader_for "$installer") == */wine64 ]]; then
+  program_files='Program Files'
+  view=/reg:64
+else
+  program_files='Program Files (x86)'
+  view=/reg:32
+fi
+windows_folder="C:\\$program_files\\Orvanta"
+folder="$drive/$program_files/Orvanta"
 shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvanta.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta'
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
 started=$(now_ms)
 orvanta_wine_ready
-if [[ -e $folder || -e $shortcut ]] || quiet "$wine" reg query "$uninstall_key"; then
+if [[ -e $folder || -e $shortcut ]] || quiet "$wine" reg query "$uninstall_key" "$view"; then
   echo "note: an earlier run left an install behind; starting from a new prefix"
   "$orvanta_wine_dir/wineserver" -k 2>/dev/null
   "$orvanta_wine_dir/wineserver" -w 2>/dev/null
@@ -39,7 +49,8 @@ echo "prefix ready in $(( $(now_ms) - started )) ms"
 # Shortcuts would also become .desktop files in the Linux user's menu; keep Wine out of it.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 program=
-trap '[[ -n $program ]] && kill $program 2>/dev/null' EXIT
+# The prefix's server and services would outlive the test; it is this test's own prefix.
+trap '[[ -n $program ]] && kill $program 2>/dev/null; "$orvanta_wine_dir/wineserver" -k 2>/dev/null' EXIT
 
 files_now() { (cd "$drive" && find . | LC_ALL=C sort); }
 # Both Software hives as text, without Wine's own keys (it keeps display state there).
@@ -57,18 +68,18 @@ files_before=$(files_now)
 registry_before=$(registry_now)
 
 step=$(now_ms)
-quiet "$wine" "$installer" /S || fail "the installer exited with code $?"
+quiet orvanta_wine "$installer" /S || fail "the installer exited with code $?"
 echo "installed in $(( $(now_ms) - step )) ms"
 
 installed=$(cd "$folder" 2>/dev/null && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort)
 [[ $installed == $'LICENSE.txt\nREADME.md\norvanta.exe\nuninstall.exe' ]] ||
   fail "the program folder holds: ${installed:-nothing}"
 [[ -f $shortcut ]] || fail "no Start-menu shortcut at $shortcut"
-entry=$("$wine" reg query "$uninstall_key" 2>/dev/null </dev/null | tr -d '\r')
+entry=$("$wine" reg query "$uninstall_key" "$view" 2>/dev/null </dev/null | tr -d '\r')
 grep -Eq "DisplayVersion +REG_SZ +$version\$" <<<"$entry" || fail "the uninstall entry does not say version $version:"$'\n'"$entry"
-grep -Eq 'UninstallString +REG_SZ +"C:\\Program Files\\Orvanta\\uninstall.exe"$' <<<"$entry" ||
+grep -Fxq "    UninstallString    REG_SZ    \"$windows_folder\\uninstall.exe\"" <<<"$entry" ||
   fail "the uninstall entry does not name the uninstaller:"$'\n'"$entry"
-"$wine" "$version_test" '--program=C:\Program Files\Orvanta\orvanta.exe' --gtest_brief=1 </dev/null 2>&1 ||
+orvanta_wine "$version_test" "--program=$windows_folder\\orvanta.exe" --gtest_brief=1 </dev/null 2>&1 ||
   fail "the installed orvanta.exe does not carry the version resource and manifest"
 
 # The shortcut, opened as Explorer opens it. Wine's start hands the link on and returns at once,
@@ -86,7 +97,7 @@ done
 echo "window up $(( $(now_ms) - step )) ms after opening the shortcut"
 program=$(xdotool getwindowpid "$window")
 command_line=$(tr '\0' ' ' </proc/"$program"/cmdline 2>/dev/null)
-[[ $command_line == 'C:\Program Files\Orvanta\orvanta.exe'* ]] || fail "the window belongs to: $command_line"
+[[ $command_line == "$windows_folder\\orvanta.exe"* ]] || fail "the window belongs to: $command_line"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key Escape
 running() { [[ -e /proc/$program && $(awk '{print $3}' /proc/"$program"/stat 2>/dev/null) != Z ]]; }
@@ -100,7 +111,7 @@ program=
 # As "Apps and Features" runs it: the uninstaller copies itself to %TEMP% and returns at once,
 # the copy does the work, so wait for the folder to go.
 step=$(now_ms)
-quiet "$wine" 'C:\Program Files\Orvanta\uninstall.exe' /S || fail "the uninstaller exited with code $?"
+quiet orvanta_wine "$folder/uninstall.exe" /S || fail "the uninstaller exited with code $?"
 for _ in $(seq 300); do
   [[ -e $folder ]] || break
   sleep 0.1
@@ -108,7 +119,7 @@ done
 [[ ! -e $folder ]] || fail "the program folder is still there: $(ls -A "$folder")"
 echo "uninstalled in $(( $(now_ms) - step )) ms"
 [[ ! -e $shortcut ]] || fail "the Start-menu shortcut is still there"
-quiet "$wine" reg query "$uninstall_key" && fail "the uninstall entry is still in the registry"
+quiet "$wine" reg query "$uninstall_key" "$view" && fail "the uninstall entry is still in the registry"
 
 # The copy in %TEMP% can only be deleted at the next restart (NSIS schedules it); have that restart.
 quiet "$wine" wineboot -r

@@ -1,0 +1,126 @@
+// Long use: one process, a thousand translations through the real button and a thousand full
+// repaints with the skin on; afterwards the process holds no more window-system objects than before
+// and its private memory has grown by less than a megabyte. Counts are asserted, never times.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include "fake_service.h"
+#include "main_window.h"
+#include "skin_test_support.h"
+#include "window_test_support.h"
+
+namespace orvanta {
+namespace {
+
+using testing::FakeService;
+using testing::MainWindowSession;
+using testing::json_answer;
+
+constexpr std::uint16_t kPort = ORVANTA_TEST_SERVICE_PORT;
+constexpr int kRounds = 1000;
+// The platform fills its caches (DCs, brushes, the request object's class factory) on first use.
+constexpr int kWarmUpRounds = 20;
+constexpr SIZE_T kPrivateGrowthLimit = 1u << 20;
+constexpr UINT kFullRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN;
+const std::string kHello = "\xC4\xE3\xBA\xC3"; // 你好
+
+BOOL CALLBACK count_window(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK count_window_and_children(HWND window, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(window, count_window, count);
+    return TRUE;
+}
+
+struct Usage {
+    DWORD user_objects = 0; // GetGuiResources: the count Windows keeps; Wine answers 0
+    DWORD gdi_objects = 0;
+    int live_gdi = 0;       // GDI objects found in the handle table
+    int windows = 0;        // windows of this thread, the USER objects a leak would pile up
+    DWORD kernel_handles = 0;
+    SIZE_T private_bytes = 0;
+};
+
+Usage usage()
+{
+    Usage result;
+    result.user_objects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    result.gdi_objects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    result.live_gdi = skin::test::live_gdi_objects();
+    EnumThreadWindows(GetCurrentThreadId(), count_window_and_children, reinterpret_cast<LPARAM>(&result.windows));
+    GetProcessHandleCount(GetCurrentProcess(), &result.kernel_handles);
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    result.private_bytes = counters.PrivateUsage;
+    return result;
+}
+
+void print(const char* when, const Usage& u)
+{
+    std::printf("%-7s USER objects %lu, GDI objects %lu (GetGuiResources); live GDI objects %d, windows %d, "
+                "kernel handles %lu, private bytes %llu\n",
+                when, static_cast<unsigned long>(u.user_objects), static_cast<unsigned long>(u.gdi_objects),
+                u.live_gdi, u.windows, static_cast<unsigned long>(u.kernel_handles),
+                static_cast<unsigned long long>(u.private_bytes));
+    std::fflush(stdout);
+}
+
+// One translation through a click of the real button, then a repaint of the whole window.
+bool round(FakeService& service, int number)
+{
+    const std::string answer = "Hello " + std::to_string(number);
+    write_text(Control::编辑框1, kHello + std::to_string(number));
+    service.answer_with(json_answer("[[[\"" + answer + "\",\"x\"]]]"));
+    SendMessageA(control(Control::按钮1), BM_CLICK, 0, 0);
+    RedrawWindow(main_window(), nullptr, nullptr, kFullRepaint);
+    testing::pump_pending();
+    return read_text(Control::编辑框2) == answer;
+}
+
+TEST(LongUse, ThousandTranslationsAndRepaintsLeaveNothingBehind)
+{
+    FakeService service{kPort};
+    ASSERT_TRUE(service.listening()) << "port " << kPort << " is taken";
+    MainWindowSession session;
+    ASSERT_NE(session.window(), nullptr);
+
+    for (int i = 0; i < kWarmUpRounds; ++i) ASSERT_TRUE(round(service, i));
+    const Usage before = usage();
+    print("before", before);
+    ASSERT_GT(before.live_gdi, 0) << "no way to count GDI objects";
+
+    int failed = 0;
+    for (int i = 0; i < kRounds; ++i)
+        if (!round(service, kWarmUpRounds + i)) ++failed;
+    const Usage after = usage();
+    print("after", after);
+
+    EXPECT_EQ(failed, 0) << "translations that did not show their answer";
+    EXPECT_EQ(service.request_lines().size(), static_cast<std::size_t>(kWarmUpRounds + kRounds))
+        << "every click makes one request";
+    EXPECT_EQ(after.user_objects, before.user_objects);
+    EXPECT_EQ(after.gdi_objects, before.gdi_objects);
+    EXPECT_EQ(after.live_gdi, before.live_gdi);
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_LE(after.kernel_handles, before.kernel_handles + 4) << "a few the platform keeps for itself";
+    // The fake service in this process keeps every request line, about 100 KB of the growth.
+    EXPECT_LT(after.private_bytes, before.private_bytes + kPrivateGrowthLimit)
+        << "grew by " << (static_cast<long long>(after.private_bytes) - static_cast<long long>(before.private_bytes));
+    std::printf("private bytes grew by %lld over %d rounds\n",
+                static_cast<long long>(after.private_bytes) - static_cast<long long>(before.private_bytes), kRounds);
+}
+
+} // namespace
+} // namespace orvanta
