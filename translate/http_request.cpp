@@ -1,4 +1,7 @@
-// http_read_with_progid: drives the platform's HTTP request object through its dispatch interface.
+// http_read_with_progid: drives the platform's HTTP request object through its dispatch interface,
+// on a thread of its own, so that the wait for the answer can be bounded.
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -8,6 +11,7 @@
 
 #include "com_support.h"
 #include "translation_client.h"
+#include "win32_handles.h"
 #include "windows_ansi_codec.h"
 
 namespace orvanta {
@@ -88,10 +92,9 @@ bool succeeded(IDispatch* request)
     return code >= 200 && code <= 299;
 }
 
-} // namespace
-
-// listing: http_read_with_progid
-ByteBuffer http_read_with_progid(std::string_view url, std::string_view progid)
+// The request itself, synchronous, on the calling thread (which has initialised OLE).
+// listing: fetch_synchronously
+ByteBuffer fetch_synchronously(std::string_view url, std::string_view progid)
 {
     const ComPtr<IDispatch> request = create_request_object(progid);
     if (!request) return {};
@@ -115,6 +118,132 @@ ByteBuffer http_read_with_progid(std::string_view url, std::string_view progid)
     com::UniqueVariant body;
     if (FAILED(com::invoke_by_name(request.Get(), L"responseBody", DISPATCH_PROPERTYGET, {}, body.put()))) return {};
     return bytes_of(body.get());
+}
+
+// One request handed to the request thread; owned by both sides, so either may be done first.
+struct Exchange {
+    std::string url;
+    std::string progid;
+    ByteBuffer body;
+    UniqueKernelHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+constexpr UINT kRequestMessage = WM_APP;
+
+// The request thread's loop: its own single-threaded apartment, whose windows (those of COM and
+// of the request object) it serves, and one request at a time.
+DWORD WINAPI serve_requests(void* ready)
+{
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue exists before anyone posts
+    const HRESULT initialised = OleInitialize(nullptr);
+    SetEvent(static_cast<HANDLE>(ready));
+    if (FAILED(initialised)) return 1;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == kRequestMessage) {
+            const std::unique_ptr<std::shared_ptr<Exchange>> handed(
+                reinterpret_cast<std::shared_ptr<Exchange>*>(message.lParam));
+            Exchange& exchange = **handed;
+            exchange.body = fetch_synchronously(exchange.url, exchange.progid);
+            SetEvent(exchange.done.get());
+            continue;
+        }
+        DispatchMessageA(&message);
+    }
+    OleUninitialize();
+    return 0;
+}
+
+// The thread that makes the requests of the thread that asks for them. Kept from one request to
+// the next, since a new thread's first request costs about half as much again under Wine. A
+// request that outlasts the caller's patience is left to it: its thread is told to end once it is
+// done, and the next request gets a new one.
+class RequestThread {
+public:
+    RequestThread() = default;
+    RequestThread(const RequestThread&) = delete;
+    RequestThread& operator=(const RequestThread&) = delete;
+    ~RequestThread() { stop(); }
+
+    // Hands the request over; false when no thread could take it.
+    bool post(const std::shared_ptr<Exchange>& exchange)
+    {
+        if (!thread_ && !start()) return false;
+        auto handed = std::make_unique<std::shared_ptr<Exchange>>(exchange);
+        if (!PostThreadMessageA(id_, kRequestMessage, 0, reinterpret_cast<LPARAM>(handed.get()))) {
+            stop();
+            return false;
+        }
+        (void)handed.release(); // the thread owns it now
+        return true;
+    }
+
+    // Lets the thread finish what it has and end; it is not waited for.
+    void stop() noexcept
+    {
+        if (thread_) PostThreadMessageA(id_, WM_QUIT, 0, 0);
+        thread_.reset();
+        id_ = 0;
+    }
+
+private:
+    bool start()
+    {
+        const UniqueKernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!ready) return false;
+        thread_.reset(CreateThread(nullptr, 0, serve_requests, ready.get(), 0, &id_));
+        if (!thread_) return false;
+        const HANDLE either[] = {ready.get(), thread_.get()};
+        if (WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            thread_.reset(); // it could not set up its apartment and has ended
+            return false;
+        }
+        return true;
+    }
+
+    UniqueKernelHandle thread_;
+    DWORD id_ = 0;
+};
+
+// Waits for the event, at most `limit_ms`, repainting the calling thread's windows meanwhile.
+// Input, the hot key and everything else posted stay queued until the command is over, so no
+// second command can start inside this one.
+bool wait_painting(HANDLE event, ULONGLONG limit_ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + limit_ms;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const auto left = static_cast<DWORD>(deadline > now ? std::min<ULONGLONG>(deadline - now, INFINITE - 1) : 0);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &event, left, QS_PAINT | QS_SENDMESSAGE, 0);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false; // time is up, or the wait itself failed
+
+        MSG message;
+        // Messages sent from other threads are delivered inside PeekMessage; nothing is removed.
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        // Bounded: a window that paints without validating would otherwise keep this loop here.
+        for (int i = 0; i < 64 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+            DispatchMessageA(&message);
+    }
+}
+
+} // namespace
+
+// listing: http_read_with_progid
+ByteBuffer http_read_with_progid(std::string_view url, std::string_view progid)
+{
+    // The request object waits for a server that never answers without end; on a thread of its own
+    // it can be left to it, and the window with the user's texts comes back after kAnswerTimeLimitMs.
+    thread_local RequestThread request_thread;
+    const auto exchange = std::make_shared<Exchange>();
+    exchange->url = url;
+    exchange->progid = progid;
+    if (!exchange->done || !request_thread.post(exchange)) return {};
+    if (!wait_painting(exchange->done.get(), kAnswerTimeLimitMs)) {
+        request_thread.stop();
+        return {};
+    }
+    return std::move(exchange->body);
 }
 
 } // namespace orvanta

@@ -2,7 +2,8 @@
 // platform's request object "Microsoft.XMLHTTP", and the translation cut out of its answer.
 //
 // Nothing here talks to the user: every failure ends in an empty result. The calling thread must
-// have initialised OLE (a single-threaded apartment) and waits until the answer or the failure is in.
+// have initialised OLE (a single-threaded apartment). It waits until the answer or the failure is in,
+// at most kAnswerTimeLimitMs; meanwhile its windows are repainted, and input and the hot key wait.
 #pragma once
 
 #include <string>
@@ -14,6 +15,11 @@ using Text = std::string;       // bytes in the ANSI code page
 using ByteBuffer = std::string; // raw bytes, zero bytes included
 
 inline constexpr std::string_view kRequestObjectProgId = "Microsoft.XMLHTTP";
+
+// How long an answer is awaited before the request is given up, from the request to the last byte:
+// the request object's own wait for a server that never answers has no end. 30 s is the answer
+// time-out the platform's server-side request object uses by default.
+inline constexpr unsigned kAnswerTimeLimitMs = 30000;
 
 // Scheme and host of the service, fixed when the program is built.
 std::string_view service_origin() noexcept;

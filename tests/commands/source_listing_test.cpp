@@ -26,6 +26,7 @@ constexpr Part kParts[] = {
     {"translate/translation_client.cpp", "翻译"},
     {"translate/translation_client.cpp", "http读文件_对象"},
     {"translate/http_request.cpp", "http_read_with_progid"},
+    {"translate/http_request.cpp", "fetch_synchronously"},
     {"app/window_created.cpp", "__启动窗口_创建完毕"},
     {"app/commands/clipboard_commands.cpp", "_按钮2_被单击"},
     {"app/commands/clipboard_commands.cpp", "_按钮3_被单击"},
