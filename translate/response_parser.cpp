@@ -35,17 +35,11 @@ bool has_non_ascii(std::string_view text) noexcept
     return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(), is_lead_byte);
 }
 
-// The first byte of 0x80 or above at `from` or later; the size if there is none.
-std::size_t next_non_ascii(std::string_view text, std::size_t from) noexcept
-{
-    std::size_t i = from;
-    while (i + 8 <= text.size() && (word_at(text.data() + i) & kHighBits) == 0) i += 8;
-    while (i < text.size() && !is_lead_byte(text[i])) ++i;
-    return i;
-}
-
 // A lead byte of code page 936 starts a character of two bytes; 0x80, the euro sign, is one of its own.
 bool starts_double_byte(unsigned char byte) noexcept { return byte >= 0x81 && byte <= 0xFE; }
+
+// Bytes of the sequence a lead byte of valid UTF-8 starts.
+std::size_t utf8_sequence_length(unsigned char lead) noexcept { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2; }
 
 std::size_t code_page_characters(std::string_view ansi) noexcept
 {
@@ -423,40 +417,44 @@ std::string decode_json_escapes(std::string_view raw, const AnsiCodec& codec)
     return out;
 }
 
-std::string utf8_to_ansi(std::string_view valid_utf8, const AnsiCodec& codec)
+std::string utf8_to_ansi(std::string text, const AnsiCodec& codec)
 {
-    const std::size_t n = valid_utf8.size();
-    // The other characters, joined, for the one call of the codec.
+    const std::size_t n = text.size();
+    // The other characters, joined, for the one call of the codec. Grown by hand: sized for the
+    // whole text it would cost a fresh allocation as large as the text on every call.
     std::u16string others;
+    std::size_t units = 0;
     std::size_t characters = 0;
-    for (std::size_t i = next_non_ascii(valid_utf8, 0); i < n; i = next_non_ascii(valid_utf8, i)) {
-        append_utf16(others, next_code_point(valid_utf8, i));
+    for (std::size_t i = skip_ascii(text, 0); i < n; i = skip_ascii(text, i)) {
+        if (others.size() < units + 2) others.resize(std::max<std::size_t>(32, 2 * others.size()));
+        units += write_utf16(next_code_point(text, i), &others[units]);
         ++characters;
     }
-    if (others.empty()) return std::string(valid_utf8);
+    if (characters == 0) return text;
+    others.resize(units);
     const std::string converted = codec.from_utf16(others);
     // Put back in place only if each character came back as one character of the code page, as a
     // stateless code page gives; otherwise the codec did something else and gets the whole text.
-    if (code_page_characters(converted) != characters) return codec.from_utf16(utf8_to_utf16(valid_utf8));
+    if (code_page_characters(converted) != characters) return codec.from_utf16(utf8_to_utf16(text));
 
-    // No longer than the UTF-8: a character of two to four bytes there becomes one or two here.
-    std::string out(n, '\0');
+    // Rewritten in place: a character of two to four UTF-8 bytes becomes one or two bytes, so the
+    // writing never overtakes the reading.
+    char* out = text.data();
     std::size_t written = 0;
     std::size_t taken = 0;
     for (std::size_t i = 0; i < n;) {
-        const std::size_t ascii_end = next_non_ascii(valid_utf8, i);
-        std::memcpy(out.data() + written, valid_utf8.data() + i, ascii_end - i);
+        const std::size_t ascii_end = skip_ascii(text, i);
+        std::memmove(out + written, out + i, ascii_end - i);
         written += ascii_end - i;
         if (ascii_end == n) break;
-        i = ascii_end;
-        next_code_point(valid_utf8, i);
+        i = ascii_end + utf8_sequence_length(static_cast<unsigned char>(out[ascii_end]));
         out[written++] = converted[taken++];
         if (starts_double_byte(static_cast<unsigned char>(converted[taken - 1])) && taken < converted.size()) {
             out[written++] = converted[taken++];
         }
     }
-    out.resize(written);
-    return out;
+    text.resize(written);
+    return text;
 }
 
 std::string extract_translation(std::string_view body, const AnsiCodec& codec)
@@ -483,7 +481,7 @@ std::string extract_translation(std::string_view body, const AnsiCodec& codec)
     });
     // From an ASCII body only a \u escape can bring in another character.
     if ((ascii_body && !escapes_non_ascii) || !has_non_ascii(translation)) return translation;
-    return utf8_to_ansi(translation, codec);
+    return utf8_to_ansi(std::move(translation), codec);
 }
 
 } // namespace orvanta

@@ -36,8 +36,9 @@ std::size_t find_closing_marker(std::string_view text, std::size_t from) noexcep
 std::string decode_json_escapes(std::string_view raw, const AnsiCodec& codec);
 
 // Valid UTF-8 in the ANSI code page, as codec.from_utf16(utf8_to_utf16(text)) gives it. ASCII, which
-// the code page shares, is copied; only the other characters go through the codec, in one call.
-std::string utf8_to_ansi(std::string_view valid_utf8, const AnsiCodec& codec);
+// the code page shares, stays; only the other characters go through the codec, in one call, and
+// are written back into the text's own buffer.
+std::string utf8_to_ansi(std::string valid_utf8, const AnsiCodec& codec);
 
 // The translation carried by a response body, or the empty text.
 std::string extract_translation(std::string_view body, const AnsiCodec& codec);

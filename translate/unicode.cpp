@@ -1,5 +1,6 @@
 #include "unicode.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -53,23 +54,31 @@ void append_utf8(std::string& out, char32_t cp)
 
 } // namespace
 
+std::size_t skip_ascii(std::string_view text, std::size_t from) noexcept
+{
+    constexpr std::uint64_t high_bits = 0x8080808080808080u;
+    const char* p = text.data();
+    std::size_t i = from;
+    // A word at a time, and in the word that holds such a byte its place from the lowest set high
+    // bit: no loop over single bytes, whose exit the processor could not foresee.
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if (const std::uint64_t high = word & high_bits) {
+            const int bit = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
+            return i + static_cast<std::size_t>(bit / 8);
+        }
+    }
+    while (i < text.size() && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+    return i;
+}
+
 bool is_valid_utf8(std::string_view bytes) noexcept
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        // ASCII, most of an answer, passes eight bytes at a time.
-        for (std::uint64_t word; i + 8 <= n; i += 8) {
-            std::memcpy(&word, p + i, sizeof word);
-            if (word & 0x8080808080808080u) break;
-        }
-        if (i >= n) break;
+    for (std::size_t i = skip_ascii(bytes, 0); i < n; i = skip_ascii(bytes, i)) {
         const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
         const int length = sequence_length(lead);
         if (length == 0 || n - i < static_cast<std::size_t>(length)) return false;
         if (!second_byte_allowed(lead, p[i + 1])) return false;
@@ -98,22 +107,25 @@ char32_t next_code_point(std::string_view valid_utf8, std::size_t& at) noexcept
     return cp;
 }
 
-void append_utf16(std::u16string& out, char32_t code_point)
+std::size_t write_utf16(char32_t code_point, char16_t* out) noexcept
 {
-    if (code_point >= 0x10000) {
-        code_point -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (code_point >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)));
-    } else {
-        out.push_back(static_cast<char16_t>(code_point));
+    if (code_point < 0x10000) {
+        out[0] = static_cast<char16_t>(code_point);
+        return 1;
     }
+    code_point -= 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (code_point >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
+    return 2;
 }
 
 std::u16string utf8_to_utf16(std::string_view valid_utf8)
 {
-    std::u16string out;
-    out.reserve(valid_utf8.size());
-    for (std::size_t i = 0; i < valid_utf8.size();) append_utf16(out, next_code_point(valid_utf8, i));
+    // Written in place: no sequence gives more code units than it has bytes.
+    std::u16string out(valid_utf8.size(), u'\0');
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < valid_utf8.size();) written += write_utf16(next_code_point(valid_utf8, i), &out[written]);
+    out.resize(written);
     return out;
 }
 

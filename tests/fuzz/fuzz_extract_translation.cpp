@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.find(orvanta::kOpeningMarker) == std::string_view::npos && !translation.empty()) std::abort();
     // Only the non-ASCII characters go through the codec, and must come out as the whole text would.
     if (orvanta::is_valid_utf8(body) &&
-        orvanta::utf8_to_ansi(body, codec) != codec.from_utf16(orvanta::utf8_to_utf16(body))) {
+        orvanta::utf8_to_ansi(std::string(body), codec) != codec.from_utf16(orvanta::utf8_to_utf16(body))) {
         std::abort();
     }
     return 0;
