@@ -8,35 +8,27 @@
 // 4 when the key was taken already.
 #include <windows.h>
 
+#include "win32_handles.h"
+
 namespace {
 
 constexpr int kHotKeyId = 1;
 constexpr DWORD kHoldLimitMs = 60000;
 
-class Event {
-public:
-    explicit Event(const char* name) : event_(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name)) {}
-    Event(const Event&) = delete;
-    Event& operator=(const Event&) = delete;
-    ~Event()
-    {
-        if (event_ != nullptr) CloseHandle(event_);
-    }
-    HANDLE get() const noexcept { return event_; }
-
-private:
-    HANDLE event_;
-};
+orvanta::UniqueKernelHandle open_event(const char* name)
+{
+    return orvanta::UniqueKernelHandle(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name));
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 4) return 2;
-    const Event ready(argv[1]);
-    const Event stop(argv[2]);
-    const Event pressed(argv[3]);
-    if (ready.get() == nullptr || stop.get() == nullptr || pressed.get() == nullptr) return 3;
+    const orvanta::UniqueKernelHandle ready = open_event(argv[1]);
+    const orvanta::UniqueKernelHandle stop = open_event(argv[2]);
+    const orvanta::UniqueKernelHandle pressed = open_event(argv[3]);
+    if (!ready || !stop || !pressed) return 3;
 
     // No window: WM_HOTKEY comes to the thread's queue.
     if (!RegisterHotKey(nullptr, kHotKeyId, 0, VK_F4)) return 4;

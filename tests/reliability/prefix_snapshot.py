@@ -102,7 +102,10 @@ def short(text, limit=160):
 
 
 def compare(before_path, after_path, noise_before_path, noise_after_path):
-    load = lambda p: json.load(open(p))
+    def load(path):
+        with open(path) as f:
+            return json.load(f)
+
     before, after = load(before_path), load(after_path)
     noise_before, noise_after = load(noise_before_path), load(noise_after_path)
     program_changes = 0
