@@ -78,14 +78,17 @@ bool is_valid_utf8(std::string_view bytes) noexcept
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = skip_ascii(bytes, 0); i < n; i = skip_ascii(bytes, i)) {
-        const unsigned char lead = p[i];
-        const int length = sequence_length(lead);
-        if (length == 0 || n - i < static_cast<std::size_t>(length)) return false;
-        if (!second_byte_allowed(lead, p[i + 1])) return false;
-        for (int k = 2; k < length; ++k) {
-            if (!is_continuation(p[i + static_cast<std::size_t>(k)])) return false;
-        }
-        i += static_cast<std::size_t>(length);
+        // A run of other characters, as Chinese text is, goes on without looking for ASCII first.
+        do {
+            const unsigned char lead = p[i];
+            const int length = sequence_length(lead);
+            if (length == 0 || n - i < static_cast<std::size_t>(length)) return false;
+            if (!second_byte_allowed(lead, p[i + 1])) return false;
+            for (int k = 2; k < length; ++k) {
+                if (!is_continuation(p[i + static_cast<std::size_t>(k)])) return false;
+            }
+            i += static_cast<std::size_t>(length);
+        } while (i < n && p[i] >= 0x80);
     }
     return true;
 }

@@ -65,6 +65,13 @@ TEST(Utf8, ValidityIsStrict)
         {"\xE4\xBD", false},             // cut short
         {"\xBD", false},                 // stray continuation
         {"\xC4\xE3\xBA\xC3", false},     // GBK
+        // The same faults after a valid character of the same run, and after whole words of ASCII.
+        {"\xE4\xBD\xA0\xBD", false},
+        {"\xE4\xBD\xA0\xE4\xBD", false},
+        {"\xE4\xBD\xA0\xED\xA0\x80", false},
+        {"12345678\xE4\xBD\xA0\xC0\x80", false},
+        {"1234567\xE4\xBD", false},
+        {"12345678\xE4\xBD\xA0x\xF0\x9F\x98\x80", true},
     };
     for (const auto& [bytes, valid] : cases) EXPECT_EQ(is_valid_utf8(bytes), valid) << ::testing::PrintToString(bytes);
 }
