@@ -44,6 +44,20 @@ std::string repeated(std::string_view piece, std::size_t size)
     return text;
 }
 
+BOOL CALLBACK count_visible(HWND window, LPARAM count)
+{
+    if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// The shown top-level windows of this thread: the main window alone, when nothing was reported.
+int shown_windows()
+{
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), count_visible, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 class FaultsAroundTheProgram : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(service_.listening()) << "port " << kPort << " is taken"; }
@@ -130,6 +144,7 @@ TEST_F(FaultsAroundTheProgram, ClipboardHotKeyAndAnotherCopy)
                       return std::string("no window");
                   }
                   EXPECT_TRUE(IsWindowVisible(session.window()));
+                  EXPECT_EQ(shown_windows(), 1) << "nothing but the window may show";
                   EXPECT_TRUE(testing::bring_to_foreground(session.window()));
                   testing::press_key(VK_F4);
                   EXPECT_TRUE(holder.pressed_within(5000)) << "F4 went to the program that holds it";
@@ -137,7 +152,7 @@ TEST_F(FaultsAroundTheProgram, ClipboardHotKeyAndAnotherCopy)
                   EXPECT_TRUE(IsWindowVisible(session.window())) << "F4 must not reach the window";
                   const std::string next = translates_again();
                   EXPECT_TRUE(holder.release());
-                  return "the window started and stayed shown, F4 reached the other program; " + next;
+                  return "the window started without a word and stayed shown, F4 reached the other program; " + next;
               });
 
     table.run("a second copy running",
@@ -154,12 +169,13 @@ TEST_F(FaultsAroundTheProgram, ClipboardHotKeyAndAnotherCopy)
                       MainWindowSession second;
                       EXPECT_NE(second.window(), first_window);
                       EXPECT_TRUE(IsWindowVisible(second.window()));
+                      EXPECT_EQ(shown_windows(), 1) << "nothing but the window may show";
                       EXPECT_TRUE(testing::bring_to_foreground(second.window()));
                       testing::press_key(VK_F4);
                       EXPECT_TRUE(testing::pump_until([first_window] { return !IsWindowVisible(first_window); }))
                           << "F4 toggles the copy that holds it";
                       EXPECT_TRUE(IsWindowVisible(second.window())) << "and not the second";
-                      held = "both windows opened; F4 hid the first copy only; " + translates_again();
+                      held = "both windows opened, the second without a word; F4 hid the first copy only; " + translates_again();
                   }
                   EXPECT_EQ(first.close(first_window), std::optional<DWORD>(0)) << "the first copy ends normally";
                   return held + "; the first copy closed with exit code 0";
