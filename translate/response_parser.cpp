@@ -446,7 +446,8 @@ std::string utf8_to_ansi(std::string text, const AnsiCodec& codec)
         const std::size_t ascii_end = skip_ascii(text, i);
         std::memmove(out + written, out + i, ascii_end - i);
         written += ascii_end - i;
-        if (ascii_end == n) break;
+        // (The second test only keeps text that is not UTF-8 after all from reading past the end.)
+        if (ascii_end == n || taken == converted.size()) break;
         i = ascii_end + utf8_sequence_length(static_cast<unsigned char>(out[ascii_end]));
         out[written++] = converted[taken++];
         if (starts_double_byte(static_cast<unsigned char>(converted[taken - 1])) && taken < converted.size()) {
