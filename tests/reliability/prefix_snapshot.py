@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Snapshots of a Wine prefix, and what changed between two of them.
 
-  prefix_snapshot.py take PREFIX REGISTRY_EXPORT OUT.json
+  prefix_snapshot.py take PREFIX REGISTRY_EXPORT OUT.json [FOLDER...]
       records every file and folder under drive_c (links are not followed; the top level of each
-      folder a user folder links to outside the prefix is listed instead) and every key and value
-      of a full registry export (regedit /E, UTF-16)
+      folder a user folder links to outside the prefix is listed instead), the top level of each
+      FOLDER (the program's own, its current directory) and every key and value of a full
+      registry export (regedit /E, UTF-16)
   prefix_snapshot.py compare BEFORE.json AFTER.json NOISE_BEFORE.json NOISE_AFTER.json
       prints the changes from BEFORE to AFTER as table rows: those Wine made by itself (also seen
       between the two NOISE snapshots, taken around a Wine program that does nothing), those of the
@@ -22,7 +23,15 @@ REQUEST_OBJECT_FILES = re.compile(
 REQUEST_OBJECT_KEYS = re.compile(r"\\(Internet Settings|Internet Explorer)(\\|\]|$)", re.I)
 
 
-def walk_files(prefix):
+def list_top_level(folder, entries, label):
+    for name in os.listdir(folder):
+        if name.startswith("."):
+            continue
+        info = os.lstat(os.path.join(folder, name))
+        entries[f"({label}) " + os.path.join(folder, name)] = f"{info.st_size} bytes, mtime {info.st_mtime_ns}"
+
+
+def walk_files(prefix, folders):
     drive = os.path.join(prefix, "drive_c")
     entries = {}
     outside = set()
@@ -40,12 +49,9 @@ def walk_files(prefix):
             entries[relative] = "folder" if os.path.isdir(path) else f"{info.st_size} bytes, mtime {info.st_mtime_ns}"
     # A program saving into the user's Documents or Desktop writes there; dot files are other programs'.
     for target in sorted(outside):
-        for name in os.listdir(target):
-            if name.startswith("."):
-                continue
-            path = os.path.join(target, name)
-            info = os.lstat(path)
-            entries["(outside) " + path] = f"{info.st_size} bytes, mtime {info.st_mtime_ns}"
+        list_top_level(target, entries, "outside")
+    for folder in folders:
+        list_top_level(folder, entries, "program folder")
     return entries
 
 
@@ -70,8 +76,8 @@ def read_registry(export):
     return entries
 
 
-def take(prefix, export, out):
-    snapshot = {"files": walk_files(prefix), "registry": read_registry(export)}
+def take(prefix, export, out, folders=()):
+    snapshot = {"files": walk_files(prefix, folders), "registry": read_registry(export)}
     with open(out, "w") as f:
         json.dump(snapshot, f)
 
@@ -131,8 +137,8 @@ def compare(before_path, after_path, noise_before_path, noise_after_path):
 
 
 def main(argv):
-    if len(argv) == 5 and argv[1] == "take":
-        take(argv[2], argv[3], argv[4])
+    if len(argv) >= 5 and argv[1] == "take":
+        take(argv[2], argv[3], argv[4], argv[5:])
         return 0
     if len(argv) == 6 and argv[1] == "compare":
         return compare(*argv[2:])

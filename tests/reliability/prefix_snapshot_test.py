@@ -31,6 +31,8 @@ class FakePrefix:
         os.makedirs(os.path.join(self.prefix, "drive_c/users/u/AppData/Roaming"))
         os.makedirs(os.path.join(self.prefix, "drive_c/users/u/AppData/Local/Microsoft/Windows/INetCache"))
         os.makedirs(os.path.join(self.outside, "big folder"))
+        self.program_folder = os.path.join(root, "app")
+        os.makedirs(self.program_folder)
         os.symlink(self.outside, os.path.join(self.prefix, "drive_c/users/u/Documents"))
         self.registry = REGISTRY
 
@@ -44,7 +46,7 @@ class FakePrefix:
         with open(export, "wb") as f:
             f.write(self.registry.encode("utf-16"))
         out = os.path.join(self.root, name + ".json")
-        prefix_snapshot.take(self.prefix, export, out)
+        prefix_snapshot.take(self.prefix, export, out, [self.program_folder])
         return out
 
 
@@ -73,6 +75,8 @@ class CompareTest(unittest.TestCase):
             ("nothing changed", lambda p: None, None, 0),
             ("a settings file", lambda p: p.write("users/u/AppData/Roaming/settings.ini"), None, 1),
             ("a file beside the program's folder in drive_c", lambda p: p.write("orvanta.log"), None, 1),
+            ("a settings file beside the program",
+             lambda p: p.write(os.path.join(p.program_folder, "orvanta.ini")), None, 1),
             ("a file in the user's linked Documents", lambda p: p.write(os.path.join(p.outside, "saved.txt")),
              None, 1),
             ("a file deep in a linked folder shows as its folder changed",
