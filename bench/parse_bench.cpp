@@ -6,7 +6,8 @@
 // Prints one row per body and, with --json, writes the rows as a JSON array. Each body is timed in
 // samples that alternate between the core and memchr, so that both see the same machine noise; a
 // sample repeats the call often enough to last about a millisecond, so that the clock's resolution does
-// not matter for the 1 KB bodies. Time is the thread's CPU time. Rates are MB/s (MB = 2^20 bytes): median, min and max over samples.
+// not matter for the 1 KB bodies. Time is the thread's CPU time. Rates are MB/s (MB = 2^20 bytes):
+// median, min and max over the samples.
 //
 // The code page conversion is iconv's here, a stand-in for the platform's; the time spent in it is
 // measured apart, so that the core's own rate shows without it ("without codec").
@@ -64,9 +65,11 @@ std::string body_name(const char* size_label, bool many, bool utf8)
 Body segment_body(const char* size_label, std::size_t size, bool many, bool utf8)
 {
     const std::string_view sentence =
-        utf8 ? "The caf\xC3\xA9 said \xE2\x80\x9Cwelcome\xE2\x80\x9D to every guest. " : "The shop said hello to every guest today. ";
+        utf8 ? "The caf\xC3\xA9 said \xE2\x80\x9Cwelcome\xE2\x80\x9D to every guest. "
+             : "The shop said hello to every guest today. ";
     const std::string_view source =
-        utf8 ? "\xE5\x92\x96\xE5\x95\xA1\xE9\xA6\x86\xE6\xAC\xA2\xE8\xBF\x8E\xE6\xAF\x8F\xE4\xBD\x8D\xE5\xAE\xA2\xE4\xBA\xBA\xE3\x80\x82"
+        utf8 ? "\xE5\x92\x96\xE5\x95\xA1\xE9\xA6\x86\xE6\xAC\xA2\xE8\xBF\x8E"
+               "\xE6\xAF\x8F\xE4\xBD\x8D\xE5\xAE\xA2\xE4\xBA\xBA\xE3\x80\x82"
              : R"(\u5496\u5561\u9986\u6b22\u8fce\u6bcf\u4f4d\u5ba2\u4eba\u3002)";
     constexpr std::string_view kHead = "[[";
     constexpr std::string_view kTail = "],null,\"zh-CN\"]";
@@ -182,7 +185,10 @@ struct Row {
     std::optional<double> memchr_growth;
 };
 
-bool wanted(const std::string& name, const char* only) { return only == nullptr || name.find(only) != std::string::npos; }
+bool wanted(const std::string& name, const char* only)
+{
+    return only == nullptr || name.find(only) != std::string::npos;
+}
 
 void write_json(std::FILE* out, const std::vector<Row>& rows)
 {
@@ -200,7 +206,8 @@ void write_json(std::FILE* out, const std::vector<Row>& rows)
                      "\"ratio_to_memchr_without_codec\": %.4f",
                      body.name.c_str(), body.bytes.size(), body.segments, body.utf8 ? "utf8" : "ascii", kSamples,
                      row.core.median_seconds, row.core.median, row.core.min, row.core.max, row.floor.median_seconds,
-                     row.floor.median, row.floor.min, row.floor.max, row.core.median / row.floor.median, row.codec_share,
+                     row.floor.median, row.floor.min, row.floor.max, row.core.median / row.floor.median,
+                     row.codec_share,
                      row.core_without_codec.median, row.core_without_codec.min, row.core_without_codec.max,
                      row.core_without_codec.median / row.floor.median);
         if (row.growth) {

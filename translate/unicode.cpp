@@ -65,7 +65,8 @@ std::size_t skip_ascii(std::string_view text, std::size_t from) noexcept
         std::uint64_t word;
         std::memcpy(&word, p + i, sizeof word);
         if (const std::uint64_t high = word & high_bits) {
-            const int bit = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
+            const int bit =
+                std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
             return i + static_cast<std::size_t>(bit / 8);
         }
     }
@@ -127,7 +128,9 @@ std::u16string utf8_to_utf16(std::string_view valid_utf8)
     // Written in place: no sequence gives more code units than it has bytes.
     std::u16string out(valid_utf8.size(), u'\0');
     std::size_t written = 0;
-    for (std::size_t i = 0; i < valid_utf8.size();) written += write_utf16(next_code_point(valid_utf8, i), &out[written]);
+    for (std::size_t i = 0; i < valid_utf8.size();) {
+        written += write_utf16(next_code_point(valid_utf8, i), &out[written]);
+    }
     out.resize(written);
     return out;
 }

@@ -151,7 +151,9 @@ struct TaggingCodec final : AnsiCodec {
     std::string from_utf16(std::u16string_view utf16) const override
     {
         std::string out;
-        for (const char16_t unit : utf16) out += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "<" + std::to_string(unit) + ">";
+        for (const char16_t unit : utf16) {
+            out += unit < 0x80 ? std::string(1, static_cast<char>(unit)) : "<" + std::to_string(unit) + ">";
+        }
         return out;
     }
 };
