@@ -130,6 +130,10 @@ TEST(LongUse, ThousandTranslationsAndRepaintsLeaveNothingBehind)
     ASSERT_NE(session.window(), nullptr);
 
     Spent spent;
+    // The skin wraps every button: the Translate button's procedure is no longer its class's.
+    const HWND translate = control(Control::按钮1);
+    const auto class_procedure = static_cast<LONG_PTR>(GetClassLongPtrA(translate, GCLP_WNDPROC));
+    ASSERT_NE(GetWindowLongPtrA(translate, GWLP_WNDPROC), class_procedure) << "the skin is not on";
     for (int i = 0; i < kWarmUpRounds; ++i) ASSERT_TRUE(round(service, i, spent));
     const Usage before = usage();
     print("before", before);
