@@ -19,13 +19,15 @@ public:
     ~WinsockSession() { WSACleanup(); }
 };
 
-void send_all(SOCKET s, std::string_view bytes)
+// False when the other side has gone.
+bool send_all(SOCKET s, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const int sent = send(s, bytes.data(), static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 16)), 0);
-        if (sent <= 0) return;
+        if (sent <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
+    return true;
 }
 
 // Waits until the socket can be read or `stopping` says to give up; polls so the destructor is heard.
@@ -95,28 +97,40 @@ std::vector<std::string> FakeService::request_lines() const
     return request_lines_;
 }
 
+bool FakeService::stopping() const
+{
+    std::lock_guard lock(mutex_);
+    return stopping_;
+}
+
 void FakeService::serve()
 {
-    const auto stopping = [this] {
-        std::lock_guard lock(mutex_);
-        return stopping_;
-    };
+    const auto stop = [this] { return stopping(); };
     const auto listener = static_cast<SOCKET>(listener_);
-    while (wait_readable(listener, stopping)) {
+    while (wait_readable(listener, stop)) {
         const SOCKET connection = accept(listener, nullptr, nullptr);
         if (connection == INVALID_SOCKET) continue;
-        answer(connection);
-        closesocket(connection);
+        {
+            std::lock_guard lock(mutex_);
+            ++open_connections_;
+        }
+        // Detached, so that a thousand requests leave no thousand finished threads behind.
+        std::thread([this, connection] {
+            answer(connection);
+            closesocket(connection);
+            std::lock_guard lock(mutex_);
+            --open_connections_;
+            all_closed_.notify_all(); // under the lock: the service may be gone once it is released
+        }).detach();
     }
+    std::unique_lock lock(mutex_);
+    all_closed_.wait(lock, [this] { return open_connections_ == 0; });
 }
 
 void FakeService::answer(std::uintptr_t handle)
 {
     const auto connection = static_cast<SOCKET>(handle);
-    const auto stopping = [this] {
-        std::lock_guard lock(mutex_);
-        return stopping_;
-    };
+    const auto stopping = [this] { return this->stopping(); };
 
     std::string request;
     while (request.find("\r\n\r\n") == std::string::npos) {
@@ -137,6 +151,11 @@ void FakeService::answer(std::uintptr_t handle)
     const ULONGLONG until = GetTickCount64() + answer.delay_ms;
     while (GetTickCount64() < until && !stopping()) Sleep(10);
     using Ending = FakeAnswer::Ending;
+    if (answer.reset) {
+        // A zero linger time makes the close below a reset.
+        const linger abortive{1, 0};
+        setsockopt(connection, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive), sizeof abortive);
+    }
     if (answer.ending == Ending::close_before_status) return;
     if (answer.ending == Ending::never_answer) {
         // Hold the connection until the client gives up or the test ends.
@@ -150,6 +169,12 @@ void FakeService::answer(std::uintptr_t handle)
     for (const auto& [name, value] : answer.headers) head += name + ": " + value + "\r\n";
     // No caching: the same URL asked twice must reach the service twice.
     head += "Cache-Control: no-store\r\nConnection: close\r\n";
+    if (answer.ending == Ending::endless_body) {
+        // Without a length the body lasts until the connection closes, which this side never does.
+        if (!send_all(connection, head + "\r\n")) return;
+        while (!stopping() && send_all(connection, answer.body)) Sleep(100);
+        return;
+    }
     head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n\r\n";
     send_all(connection, head);
     if (answer.ending == Ending::close_in_body) {

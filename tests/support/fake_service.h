@@ -1,11 +1,13 @@
 // A fake of the translation service on 127.0.0.1, in a thread of the test process.
 //
 // Each test sets the answer; the service records every request line exactly as it came off the
-// wire, so tests see what the real service would receive.
+// wire, so tests see what the real service would receive. Connections are served side by side, as
+// a real server does, so one that is never answered does not hold up the next.
 #pragma once
 
 // No <chrono> here: its "µs" cannot be written in the GBK execution character set of the tests.
 
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -21,6 +23,7 @@ struct FakeAnswer {
         close_before_status, // the connection is closed without a byte of answer
         close_in_body,       // headers promise the whole body; half of it comes, then the close
         never_answer,        // the request is read and nothing is ever sent
+        endless_body,        // headers without a length, then a few body bytes now and then, for ever
     };
 
     int status = 200;
@@ -29,6 +32,7 @@ struct FakeAnswer {
     std::string body;
     unsigned delay_ms = 0; // before the first byte of the answer
     Ending ending = Ending::complete;
+    bool reset = false; // an early end is a reset (RST), not an orderly close (FIN)
 };
 
 FakeAnswer json_answer(std::string body);
@@ -48,6 +52,7 @@ public:
 private:
     void serve();
     void answer(std::uintptr_t connection);
+    bool stopping() const;
 
     std::uintptr_t listener_ = ~std::uintptr_t{0};
     mutable std::mutex mutex_;
@@ -55,6 +60,8 @@ private:
     std::vector<std::string> request_lines_;
     bool stopping_ = false;
     std::thread thread_;
+    std::size_t open_connections_ = 0;
+    std::condition_variable all_closed_;
 };
 
 } // namespace orvanta::testing
