@@ -127,6 +127,14 @@ double cpu_ms(HANDLE process)
     return (ticks(kernel) + ticks(user)) / 10000.0; // 100 ns units
 }
 
+// EnumThreadWindows callback: stores the first visible window into the HWND that `found` points to.
+BOOL CALLBACK first_visible(HWND window, LPARAM found)
+{
+    if (!IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 // A started program with its main window up and painted.
 class Started {
 public:
@@ -150,14 +158,7 @@ public:
             startup_ms_ = painted - started;
             startup_cpu_ms_ = cpu_ms(process_.get());
         }
-        EnumThreadWindows(
-            thread_id_,
-            [](HWND window, LPARAM found) {
-                if (!IsWindowVisible(window)) return TRUE;
-                *reinterpret_cast<HWND*>(found) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&window_));
+        EnumThreadWindows(thread_id_, first_visible, reinterpret_cast<LPARAM>(&window_));
     }
     Started(const Started&) = delete;
     Started& operator=(const Started&) = delete;
