@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The installer as a user meets it, on a Wine prefix of its own: a silent install into Program
+# The installer as a user meets it, on the build's Wine prefix: a silent install into Program
 # Files, the installed program started from its Start-menu shortcut (window up, Esc ends it), a
 # silent uninstall the way "Apps and Features" runs it, a restart, and then nothing of the program
-# left: no file, no shortcut, no registry key.
+# left: no file, no shortcut, no registry key. Files and registry are compared with their state
+# before the install, so nothing else may run in the prefix meanwhile (the test runs serially).
 #   installer_test.sh BUILD_DIR INSTALLER VERSION VERSION_TEST_EXE
 set -uo pipefail
 build=$1
@@ -15,10 +16,8 @@ tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-# A prefix apart from the other tests', so the before/after comparison sees only this test.
-home=$build/tests/release/installer
-mkdir -p "$home"
-source "$tools/wine-env.sh" "$home"
+# The build's own prefix: a second one would cost minutes to make where 32-bit Wine is emulated.
+source "$tools/wine-env.sh" "$build"
 wine=$orvanta_wine_dir/wine64
 drive=$WINEPREFIX/drive_c
 # A 32-bit installer lands where Windows puts 32-bit programs: Program Files (x86), the 32-bit
@@ -36,21 +35,16 @@ shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Orvanta.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta'
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
-started=$(now_ms)
 orvanta_wine_ready
-if [[ -e $folder || -e $shortcut ]] || quiet "$wine" reg query "$uninstall_key" "$view"; then
-  echo "note: an earlier run left an install behind; starting from a new prefix"
-  "$orvanta_wine_dir/wineserver" -k 2>/dev/null
-  "$orvanta_wine_dir/wineserver" -w 2>/dev/null
-  rm -rf "$WINEPREFIX"
-  orvanta_wine_ready
-fi
-echo "prefix ready in $(( $(now_ms) - started )) ms"
 # Shortcuts would also become .desktop files in the Linux user's menu; keep Wine out of it.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+if [[ -e $folder || -e $shortcut ]] || quiet "$wine" reg query "$uninstall_key" "$view"; then
+  echo "note: removing the install an earlier, failed run left behind"
+  rm -rf "$folder" "$shortcut"
+  quiet "$wine" reg delete "$uninstall_key" "$view" /f
+fi
 program=
-# The prefix's server and services would outlive the test; it is this test's own prefix.
-trap '[[ -n $program ]] && kill $program 2>/dev/null; "$orvanta_wine_dir/wineserver" -k 2>/dev/null' EXIT
+trap '[[ -n $program ]] && kill $program 2>/dev/null' EXIT
 
 files_now() { (cd "$drive" && find . | LC_ALL=C sort); }
 # Both Software hives as text, without Wine's own keys (it keeps display state there).
