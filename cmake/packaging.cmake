@@ -6,8 +6,8 @@ if(NOT WIN32)
 endif()
 
 install(TARGETS orvanta RUNTIME DESTINATION . COMPONENT program)
-# Windows opens a file by its extension, so the licence gets one.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . COMPONENT program)
+# Windows opens a file by its extension, so the licence gets one.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT program)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
