@@ -175,7 +175,8 @@ TEST_F(FaultsAroundTheProgram, ClipboardHotKeyAndAnotherCopy)
                       EXPECT_TRUE(testing::pump_until([first_window] { return !IsWindowVisible(first_window); }))
                           << "F4 toggles the copy that holds it";
                       EXPECT_TRUE(IsWindowVisible(second.window())) << "and not the second";
-                      held = "both windows opened, the second without a word; F4 hid the first copy only; " + translates_again();
+                      held = "both windows opened, the second without a word; F4 hid the first copy only; " +
+                             translates_again();
                   }
                   EXPECT_EQ(first.close(first_window), std::optional<DWORD>(0)) << "the first copy ends normally";
                   return held + "; the first copy closed with exit code 0";

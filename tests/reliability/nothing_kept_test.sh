@@ -6,8 +6,8 @@
 # The registry is compared as the Wine server holds it (a full export by regedit): the server writes
 # system.reg, user.reg and userdef.reg only from time to time, so the files may not show a change
 # yet. Changes Wine makes by itself are learnt from two snapshots taken around a Wine program that
-# shows a window and does nothing else; those of the platform's request object (its cache, cookies, history and settings)
-# are listed as its own.
+# shows a window and does nothing else; those of the platform's request object (its cache, cookies,
+# history and settings) are listed as its own.
 set -uo pipefail
 build=$1
 driver=$2

@@ -71,7 +71,8 @@ int run()
                         nullptr);
     click(translate);
     const bool translated = pump_until([result] { return text_of(result) == "Hello"; }, 10000);
-    step("translate", "a Chinese text in the source box, Translate clicked", translated && service.request_lines().size() == 1,
+    step("translate", "a Chinese text in the source box, Translate clicked",
+         translated && service.request_lines().size() == 1,
          "result box shows \"" + text_of(result) + "\" after " + std::to_string(service.request_lines().size()) +
              " request(s)");
 
