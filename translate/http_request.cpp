@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
+#include <wininet.h>
 #include <wrl/client.h>
 
 #include "com_support.h"
@@ -113,11 +114,14 @@ ByteBuffer fetch_synchronously(std::string_view url, std::string_view progid)
     (void)com::invoke_by_name(request.Get(), L"send", DISPATCH_METHOD, {}, nullptr);
 
     // An error page (404, a rate limit's 429, 500) is not a translation.
-    if (!succeeded(request.Get())) return {};
-
     com::UniqueVariant body;
-    if (FAILED(com::invoke_by_name(request.Get(), L"responseBody", DISPATCH_PROPERTYGET, {}, body.put()))) return {};
-    return bytes_of(body.get());
+    const bool answered = succeeded(request.Get()) &&
+        SUCCEEDED(com::invoke_by_name(request.Get(), L"responseBody", DISPATCH_PROPERTYGET, {}, body.put()));
+
+    // The platform's cache has kept the answer under its URL, which carries the user's text;
+    // nothing here reads it again, and the text is not the cache's to keep.
+    DeleteUrlCacheEntryA(std::string(url).c_str());
+    return answered ? bytes_of(body.get()) : ByteBuffer{};
 }
 
 // One request handed to the request thread; owned by both sides, so either may be done first.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <psapi.h>
+#include <wininet.h>
 
 #include "fake_service.h"
 #include "translation_client.h"
@@ -115,6 +116,24 @@ TEST_F(TranslationClientTest, BodyBytesArriveWhole)
     for (int i = 0; i < 3 * 256; ++i) body.push_back(static_cast<char>(i));
     service_.answer_with(json_answer(body));
     EXPECT_EQ(http读文件_对象(std::string(service_origin()) + "/translate_a/t?client=t&text=a&slzh-CN&tl=en"), body);
+}
+
+TEST_F(TranslationClientTest, NothingOfTheRequestIsLeftInThePlatformsCache)
+{
+    // The request object's cache files every answer under its URL, and the URL holds the text.
+    const std::string url = std::string(service_origin()) + "/translate_a/t?client=t&text=%E4%BD%A0%E5%A5%BD&slzh-CN&tl=en";
+    const std::pair<const char*, FakeAnswer> answers[] = {
+        {"translation", json_answer(R"([[["Hello","x"]]])")},
+        {"error page", with_status(500, "Internal Server Error", "<html>busy</html>")},
+    };
+    for (const auto& [what, answer] : answers) {
+        service_.answer_with(answer);
+        (void)翻译("你好");
+        DWORD size = 0;
+        EXPECT_FALSE(GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size)) << what;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << what;
+    }
+    EXPECT_EQ(service_.request_lines().size(), std::size(answers));
 }
 
 struct ProcessUsage {
