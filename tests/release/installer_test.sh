@@ -15,6 +15,16 @@ tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 [[ -f $installer ]] || { echo "no installer at $installer (the release_packages test makes it)"; exit 1; }
 fail() { echo "FAIL: $*"; exit 1; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# Polls COMMAND until it succeeds or SECONDS have passed. The bounds are generous: under emulated
+# 32-bit Wine each process takes about a minute to start.
+wait_for() {
+  local deadline=$(( $(now_ms) + $1 * 1000 ))
+  shift
+  until "$@"; do
+    (( $(now_ms) < deadline )) || return 1
+    sleep 0.1
+  done
+}
 
 # The build's own prefix: a second one would cost minutes to make where 32-bit Wine is emulated.
 source "$tools/wine-env.sh" "$build"
@@ -82,44 +92,34 @@ step=$(now_ms)
 quiet "$wine" start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Orvanta.lnk' ||
   fail "opening the shortcut failed with code $?"
 window=
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name '^Orvanta  -  F4' 2>/dev/null | head -n1)
-  [[ -n $window ]] && break
-  sleep 0.1
-done
-[[ -n $window ]] || fail "the installed program showed no window"
+find_window() { window=$(xdotool search --onlyvisible --name '^Orvanta  -  F4' 2>/dev/null | head -n1); [[ -n $window ]]; }
+wait_for 180 find_window || fail "the installed program showed no window"
 echo "window up $(( $(now_ms) - step )) ms after opening the shortcut"
 program=$(xdotool getwindowpid "$window")
 command_line=$(tr '\0' ' ' </proc/"$program"/cmdline 2>/dev/null)
-[[ $command_line == "$windows_folder\\orvanta.exe"* ]] || fail "the window belongs to: $command_line"
+# Under qemu the line starts with the emulator and the loader.
+[[ $command_line == *"$windows_folder\\orvanta.exe"* ]] || fail "the window belongs to: $command_line"
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 xdotool key Escape
-running() { [[ -e /proc/$program && $(awk '{print $3}' /proc/"$program"/stat 2>/dev/null) != Z ]]; }
-for _ in $(seq 200); do
-  running || break
-  sleep 0.1
-done
-running && fail "Esc did not end the installed program"
+ended() { [[ ! -e /proc/$program || $(awk '{print $3}' /proc/"$program"/stat 2>/dev/null) == Z ]]; }
+wait_for 60 ended || fail "Esc did not end the installed program"
 program=
 
 # As "Apps and Features" runs it: the uninstaller copies itself to %TEMP% and returns at once,
 # the copy does the work, so wait for the folder to go.
 step=$(now_ms)
 quiet orvanta_wine "$folder/uninstall.exe" /S || fail "the uninstaller exited with code $?"
-for _ in $(seq 300); do
-  [[ -e $folder ]] || break
-  sleep 0.1
-done
-[[ ! -e $folder ]] || fail "the program folder is still there: $(ls -A "$folder")"
+folder_gone() { [[ ! -e $folder ]]; }
+wait_for 180 folder_gone || fail "the program folder is still there: $(ls -A "$folder")"
 echo "uninstalled in $(( $(now_ms) - step )) ms"
 [[ ! -e $shortcut ]] || fail "the Start-menu shortcut is still there"
 quiet "$wine" reg query "$uninstall_key" "$view" && fail "the uninstall entry is still in the registry"
 
 # The copy in %TEMP% can only be deleted at the next restart (NSIS schedules it); have that restart.
 quiet "$wine" wineboot -r
-leftover_files=$(diff <(echo "$files_before") <(files_now) | grep '^>' |
+leftover_files=$(diff <(echo "$files_before") <(files_now) | grep '^[<>]' |
   grep -v -E '^> \./users/[^/]+/Temp/~nsu[^/]*\.tmp$' || true)
-[[ -z $leftover_files ]] || fail "files left behind:"$'\n'"$leftover_files"
+[[ -z $leftover_files ]] || fail "files left behind (>) or gone (<):"$'\n'"$leftover_files"
 leftover_keys=$(diff <(echo "$registry_before") <(registry_now) | grep '^[<>]' || true)
 [[ -z $leftover_keys ]] || fail "the registry changed:"$'\n'"$leftover_keys"
 echo "ok: nothing of Orvanta is left after uninstalling"
