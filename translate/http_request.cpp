@@ -238,7 +238,9 @@ ByteBuffer http_read_with_progid(std::string_view url, std::string_view progid)
 {
     // The request object waits for a server that never answers without end; on a thread of its own
     // it can be left to it, and the window with the user's texts comes back after kAnswerTimeLimitMs.
-    thread_local RequestThread request_thread;
+    // Not thread_local: that would pull thread-exit machinery into a program that asks from one
+    // thread only.
+    static RequestThread request_thread;
     const auto exchange = std::make_shared<Exchange>();
     exchange->url = url;
     exchange->progid = progid;

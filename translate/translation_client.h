@@ -1,8 +1,8 @@
 // The translation client: one HTTP GET to the translation service per translation, through the
 // platform's request object "Microsoft.XMLHTTP", and the translation cut out of its answer.
 //
-// Nothing here talks to the user: every failure ends in an empty result. The calling thread must
-// have initialised OLE (a single-threaded apartment). It waits until the answer or the failure is in,
+// Nothing here talks to the user: every failure ends in an empty result. All calls come from one
+// thread, the program's user-interface thread. It waits until the answer or the failure is in,
 // at most kAnswerTimeLimitMs; meanwhile its windows are repainted, and input and the hot key wait.
 #pragma once
 
