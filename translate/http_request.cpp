@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
-#include <wininet.h>
 #include <wrl/client.h>
 
 #include "com_support.h"
@@ -93,6 +92,18 @@ bool succeeded(IDispatch* request)
     return code >= 200 && code <= 299;
 }
 
+// Deletes the cache entry of the URL. The cache is WinInet's, which the request object has loaded
+// by now; asking the loaded module spares the program loading it at start (1.6 MB, and time).
+void forget_cached_answer(std::string_view url)
+{
+    const HMODULE wininet = GetModuleHandleA("wininet.dll");
+    if (wininet == nullptr) return; // the request went some other way, and nothing of it is there
+    using DeleteEntry = BOOL(WINAPI*)(LPCSTR);
+    const auto delete_entry =
+        reinterpret_cast<DeleteEntry>(reinterpret_cast<void*>(GetProcAddress(wininet, "DeleteUrlCacheEntryA")));
+    if (delete_entry != nullptr) delete_entry(std::string(url).c_str());
+}
+
 // The request itself, synchronous, on the calling thread (which has initialised OLE).
 // listing: fetch_synchronously
 ByteBuffer fetch_synchronously(std::string_view url, std::string_view progid)
@@ -120,7 +131,7 @@ ByteBuffer fetch_synchronously(std::string_view url, std::string_view progid)
 
     // The platform's cache has kept the answer under its URL, which carries the user's text;
     // nothing here reads it again, and the text is not the cache's to keep.
-    DeleteUrlCacheEntryA(std::string(url).c_str());
+    forget_cached_answer(url);
     return answered ? bytes_of(body.get()) : ByteBuffer{};
 }
 
