@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "hex_text.h"
+#include "win32_handles.h"
 
 #include <cstring>
 #include <string>
@@ -18,39 +19,10 @@ namespace {
 constexpr DWORD kOpenLimitMs = 10000;
 constexpr DWORD kHoldLimitMs = 60000;
 
-class Window {
-public:
-    Window()
-        : window_(CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr))
-    {
-    }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-    ~Window()
-    {
-        if (window_ != nullptr) DestroyWindow(window_);
-    }
-    HWND get() const noexcept { return window_; }
-
-private:
-    HWND window_;
-};
-
-class Event {
-public:
-    explicit Event(const char* name) : event_(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name)) {}
-    Event(const Event&) = delete;
-    Event& operator=(const Event&) = delete;
-    ~Event()
-    {
-        if (event_ != nullptr) CloseHandle(event_);
-    }
-    HANDLE get() const noexcept { return event_; }
-
-private:
-    HANDLE event_;
-};
+orvanta::UniqueKernelHandle open_event(const char* name)
+{
+    return orvanta::UniqueKernelHandle(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name));
+}
 
 class HeldClipboard {
 public:
@@ -110,11 +82,12 @@ int main(int argc, char** argv)
     if (argc < 3 || argc > 4) return 2;
     std::string text;
     if (argc == 4 && !from_hex(argv[3], text)) return 2;
-    const Event ready(argv[1]);
-    const Event stop(argv[2]);
-    if (ready.get() == nullptr || stop.get() == nullptr) return 3;
+    const orvanta::UniqueKernelHandle ready = open_event(argv[1]);
+    const orvanta::UniqueKernelHandle stop = open_event(argv[2]);
+    if (!ready || !stop) return 3;
 
-    const Window owner;
+    const orvanta::UniqueWindow owner(CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                      nullptr, GetModuleHandleA(nullptr), nullptr));
     const HeldClipboard clipboard(owner.get());
     if (!clipboard) return 4;
     if (argc == 4 && !put_text(text)) return 5;
