@@ -109,4 +109,68 @@ std::string class_name(HWND window)
     return name;
 }
 
+namespace {
+
+bool signaled(HANDLE handle) { return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0; }
+
+} // namespace
+
+HelperProcess::HelperProcess(const std::string& windows_exe, const char* kind, std::size_t extra_events,
+                             const std::string& arguments, Waiting waiting, DWORD limit_ms)
+    : waiting_(waiting), limit_ms_(limit_ms)
+{
+    static unsigned count = 0;
+    const std::string prefix =
+        std::string("Orvanta") + kind + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+    std::string command_line = '"' + windows_exe + '"';
+    const auto add_event = [&](const std::string& name, BOOL manual_reset) {
+        command_line += ' ' + prefix + '-' + name;
+        return UniqueKernelHandle(CreateEventA(nullptr, manual_reset, FALSE, (prefix + '-' + name).c_str()));
+    };
+    ready_ = add_event("ready", TRUE);
+    stop_ = add_event("stop", TRUE);
+    bool events_made = ready_ && stop_;
+    for (std::size_t i = 0; i < extra_events; ++i) {
+        extra_events_.push_back(add_event(std::to_string(i), FALSE));
+        events_made = events_made && extra_events_.back();
+    }
+    if (!events_made) return;
+    if (!arguments.empty()) command_line += ' ' + arguments;
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    process_.reset(info.hProcess);
+    CloseHandle(info.hThread);
+
+    wait([this] { return signaled(ready_.get()) || signaled(process_.get()); }, {ready_.get(), process_.get()});
+    holding_ = signaled(ready_.get());
+}
+
+template <typename Condition>
+void HelperProcess::wait(Condition done, const std::vector<HANDLE>& handles) const
+{
+    if (waiting_ == Waiting::pumping) {
+        pump_until(done, limit_ms_);
+    } else {
+        WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, limit_ms_);
+    }
+}
+
+bool HelperProcess::release()
+{
+    if (!process_) return false;
+    SetEvent(stop_.get());
+    wait([this] { return signaled(process_.get()); }, {process_.get()});
+    const bool ended = signaled(process_.get());
+    if (!ended) TerminateProcess(process_.get(), 99);
+    DWORD exit_code = 1;
+    GetExitCodeProcess(process_.get(), &exit_code);
+    process_.reset();
+    holding_ = false;
+    return ended && exit_code == 0;
+}
+
 } // namespace orvanta::testing

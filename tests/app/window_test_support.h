@@ -56,6 +56,38 @@ private:
     HWND window_;
 };
 
+// A helper program of the tests, started with the names of events it shares with this process:
+// it sets the first once it holds what the test wants of it, and lets go and ends when the second
+// is set; `extra_events` further names (auto-reset events) and then `arguments` follow them.
+class HelperProcess {
+public:
+    enum class Waiting { blocked, pumping }; // pumping: this thread's messages are dispatched meanwhile
+
+    HelperProcess(const std::string& windows_exe, const char* kind, std::size_t extra_events,
+                  const std::string& arguments, Waiting waiting, DWORD limit_ms);
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+    ~HelperProcess() { release(); }
+
+    // Whether the helper said it was ready, and has not been released since.
+    bool holding() const noexcept { return holding_; }
+    HANDLE extra_event(std::size_t index) const noexcept { return extra_events_[index].get(); }
+    // Lets the helper end and waits for it; true when it ended with exit code 0.
+    bool release();
+
+private:
+    template <typename Condition>
+    void wait(Condition done, const std::vector<HANDLE>& handles) const;
+
+    Waiting waiting_;
+    DWORD limit_ms_;
+    UniqueKernelHandle ready_;
+    UniqueKernelHandle stop_;
+    std::vector<UniqueKernelHandle> extra_events_;
+    UniqueKernelHandle process_;
+    bool holding_ = false;
+};
+
 // The direct children of a window, top of the stacking order first.
 std::vector<HWND> children_top_down(HWND parent);
 

@@ -123,61 +123,30 @@ std::string windows_path(std::string unix_path)
     return "Z:" + unix_path;
 }
 
-ClipboardHolder::ClipboardHolder(std::optional<std::string_view> text)
-{
-    static unsigned count = 0;
-    const std::string prefix =
-        "OrvantaClipboardHolder-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-    const std::string ready_name = prefix + "-ready";
-    const std::string stop_name = prefix + "-stop";
-    ready_.reset(CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str()));
-    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, stop_name.c_str()));
-    if (!ready_ || !stop_) return;
+namespace {
 
-    std::string command_line =
-        '"' + windows_path(ORVANTA_CLIPBOARD_HOLDER_EXE) + "\" " + ready_name + ' ' + stop_name;
-    if (text) {
-        static const char digits[] = "0123456789abcdef";
-        command_line += ' ';
-        for (const char c : *text) {
-            const auto byte = static_cast<unsigned char>(c);
-            command_line += digits[byte >> 4];
-            command_line += digits[byte & 15];
-        }
+// The text in hex, so that its bytes survive the command line unchanged.
+std::string hex_argument(std::optional<std::string_view> text)
+{
+    std::string hex;
+    if (!text) return hex;
+    static const char digits[] = "0123456789abcdef";
+    for (const char c : *text) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
     }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return;
-    process_.reset(info.hProcess);
-    CloseHandle(info.hThread);
-
-    // Messages are answered while waiting: the helper's EmptyClipboard sends WM_DESTROYCLIPBOARD
-    // to the current owner, which may be a window of this thread.
-    pump_until(
-        [this] {
-            return WaitForSingleObject(ready_.get(), 0) == WAIT_OBJECT_0 ||
-                   WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
-        },
-        kHolderLimitMs);
-    holding_ = WaitForSingleObject(ready_.get(), 0) == WAIT_OBJECT_0;
+    return hex;
 }
 
-bool ClipboardHolder::release()
+} // namespace
+
+// Messages are answered while waiting: the helper's EmptyClipboard sends WM_DESTROYCLIPBOARD to
+// the current owner, which may be a window of this thread.
+ClipboardHolder::ClipboardHolder(std::optional<std::string_view> text)
+    : helper_(windows_path(ORVANTA_CLIPBOARD_HOLDER_EXE), "ClipboardHolder", 0, hex_argument(text),
+              HelperProcess::Waiting::pumping, kHolderLimitMs)
 {
-    if (!process_) return false;
-    SetEvent(stop_.get());
-    const bool ended = pump_until([this] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; },
-                                  kHolderLimitMs);
-    if (!ended) TerminateProcess(process_.get(), 99);
-    DWORD exit_code = 1;
-    GetExitCodeProcess(process_.get(), &exit_code);
-    process_.reset();
-    holding_ = false;
-    return ended && exit_code == 0;
 }
-
-ClipboardHolder::~ClipboardHolder() { release(); }
 
 } // namespace orvanta::testing

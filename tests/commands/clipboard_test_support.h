@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "win32_handles.h"
+#include "window_test_support.h"
 
 namespace orvanta::testing {
 
@@ -32,20 +33,14 @@ std::string windows_path(std::string unix_path);
 class ClipboardHolder {
 public:
     explicit ClipboardHolder(std::optional<std::string_view> text = std::nullopt);
-    ClipboardHolder(const ClipboardHolder&) = delete;
-    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
-    ~ClipboardHolder();
 
     // Whether the helper has the clipboard open now.
-    bool holding() const noexcept { return holding_; }
+    bool holding() const noexcept { return helper_.holding(); }
     // Lets the clipboard go and waits for the helper to end; true when it ended as it should.
-    bool release();
+    bool release() { return helper_.release(); }
 
 private:
-    UniqueKernelHandle ready_;
-    UniqueKernelHandle stop_;
-    UniqueKernelHandle process_;
-    bool holding_ = false;
+    HelperProcess helper_;
 };
 
 } // namespace orvanta::testing

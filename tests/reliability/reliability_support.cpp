@@ -68,50 +68,16 @@ std::optional<std::string> percent_decoded(std::string_view encoded)
 }
 
 HotKeyHolder::HotKeyHolder()
+    : helper_(windows_path(ORVANTA_HOT_KEY_HOLDER_EXE), "HotKeyHolder", 1, "", HelperProcess::Waiting::blocked,
+              kHelperLimitMs)
 {
-    static unsigned count = 0;
-    const std::string prefix =
-        "OrvantaHotKeyHolder-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-    const std::string ready_name = prefix + "-ready";
-    const std::string stop_name = prefix + "-stop";
-    const std::string pressed_name = prefix + "-pressed";
-    ready_.reset(CreateEventA(nullptr, TRUE, FALSE, ready_name.c_str()));
-    stop_.reset(CreateEventA(nullptr, TRUE, FALSE, stop_name.c_str()));
-    pressed_.reset(CreateEventA(nullptr, FALSE, FALSE, pressed_name.c_str()));
-    if (!ready_ || !stop_ || !pressed_) return;
-
-    std::string command_line = '"' + windows_path(ORVANTA_HOT_KEY_HOLDER_EXE) + "\" " + ready_name + ' ' +
-                               stop_name + ' ' + pressed_name;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return;
-    process_.reset(info.hProcess);
-    CloseHandle(info.hThread);
-    const HANDLE either[] = {ready_.get(), process_.get()};
-    holding_ = WaitForMultipleObjects(2, either, FALSE, kHelperLimitMs) == WAIT_OBJECT_0;
 }
 
 bool HotKeyHolder::pressed_within(DWORD limit_ms) const
 {
-    return pump_until([this] { return WaitForSingleObject(pressed_.get(), 0) == WAIT_OBJECT_0; }, limit_ms);
+    const HANDLE pressed = helper_.extra_event(0);
+    return pump_until([pressed] { return WaitForSingleObject(pressed, 0) == WAIT_OBJECT_0; }, limit_ms);
 }
-
-bool HotKeyHolder::release()
-{
-    if (!process_) return false;
-    SetEvent(stop_.get());
-    const bool ended = WaitForSingleObject(process_.get(), kHelperLimitMs) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(process_.get(), 99);
-    DWORD exit_code = 1;
-    GetExitCodeProcess(process_.get(), &exit_code);
-    process_.reset();
-    holding_ = false;
-    return ended && exit_code == 0;
-}
-
-HotKeyHolder::~HotKeyHolder() { release(); }
 
 ProgramCopy::ProgramCopy()
 {

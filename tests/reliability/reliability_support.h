@@ -11,6 +11,7 @@
 
 #include "main_window.h"
 #include "win32_handles.h"
+#include "window_test_support.h"
 
 namespace orvanta::testing {
 
@@ -31,22 +32,15 @@ std::optional<std::string> percent_decoded(std::string_view encoded);
 class HotKeyHolder {
 public:
     HotKeyHolder();
-    HotKeyHolder(const HotKeyHolder&) = delete;
-    HotKeyHolder& operator=(const HotKeyHolder&) = delete;
-    ~HotKeyHolder();
 
-    bool holding() const noexcept { return holding_; }
+    bool holding() const noexcept { return helper_.holding(); }
     // Whether F4 reached the helper within the time given (messages of this thread are dispatched meanwhile).
     bool pressed_within(DWORD limit_ms) const;
     // Lets the key go; true when the helper ended as it should.
-    bool release();
+    bool release() { return helper_.release(); }
 
 private:
-    UniqueKernelHandle ready_;
-    UniqueKernelHandle stop_;
-    UniqueKernelHandle pressed_;
-    UniqueKernelHandle process_;
-    bool holding_ = false;
+    HelperProcess helper_;
 };
 
 // Another copy of the program (the loopback build), started as a user starts it.
