@@ -62,6 +62,18 @@ void type_text(const std::string& letters)
     }
 }
 
+double click_ms(Control button)
+{
+    LARGE_INTEGER frequency{};
+    LARGE_INTEGER start{};
+    LARGE_INTEGER end{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    SendMessageA(control(button), BM_CLICK, 0, 0);
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
 bool bring_to_foreground(HWND window)
 {
     SetForegroundWindow(window);

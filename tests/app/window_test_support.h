@@ -35,6 +35,10 @@ void press_key(WORD virtual_key, bool shift = false);
 // Types ASCII letters or digits through SendInput.
 void type_text(const std::string& letters);
 
+// Milliseconds the window's thread spends in the click of a button: while a command runs, input to
+// the window waits, so this is the time the window stands frozen for the user.
+double click_ms(Control button);
+
 // Makes a window the foreground window and waits until the system agrees.
 bool bring_to_foreground(HWND window);
 

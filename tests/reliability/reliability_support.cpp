@@ -24,18 +24,6 @@ std::string convert(std::string_view text, UINT from, UINT to)
 
 } // namespace
 
-double click_ms(Control button)
-{
-    LARGE_INTEGER frequency{};
-    LARGE_INTEGER start{};
-    LARGE_INTEGER end{};
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    SendMessageA(control(button), BM_CLICK, 0, 0);
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 std::string utf8_from_gbk(std::string_view gbk) { return convert(gbk, kCodePage, CP_UTF8); }
 std::string gbk_from_utf8(std::string_view utf8) { return convert(utf8, CP_UTF8, kCodePage); }
 

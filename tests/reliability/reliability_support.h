@@ -1,5 +1,5 @@
-// What the reliability tests share: another process holding F4, another copy of the program, the
-// time a click keeps the window's thread busy, and the code page conversions the checks compare with.
+// What the reliability tests share: another process holding F4, another copy of the program, and
+// the code page conversions the checks compare with.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,6 @@
 #include "window_test_support.h"
 
 namespace orvanta::testing {
-
-// Milliseconds the window's thread spends in the click of a button: while a command runs no other
-// message of the window is handled, so this is the time the window stands frozen.
-double click_ms(Control button);
 
 // The text converted from code page 936 to UTF-8, by the platform, independently of the program.
 std::string utf8_from_gbk(std::string_view gbk);
